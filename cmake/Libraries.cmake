@@ -1,0 +1,47 @@
+# The libraries of the project, bottom layer first. Folders add their sources with
+# target_sources(); a library with no sources yet still links as an empty archive.
+
+function(tallyvane_library name)
+    add_library(${name} STATIC ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+endfunction()
+
+# The Win32 stand-in, one library per concern. GDI and metafiles meet through the
+# drawing back-end seam of the GDI library, so metafiles depend on GDI and not the reverse.
+tallyvane_library(win32_kernel)
+tallyvane_library(win32_registry)
+tallyvane_library(win32_user)
+tallyvane_library(win32_shell)
+tallyvane_library(win32_gdi)
+tallyvane_library(win32_metafile)
+
+target_link_libraries(win32_registry PUBLIC win32_kernel)
+target_link_libraries(win32_user PUBLIC win32_kernel)
+target_link_libraries(win32_shell PUBLIC win32_kernel)
+target_link_libraries(win32_gdi PUBLIC win32_kernel PkgConfig::CAIRO PkgConfig::PIXMAN
+    PkgConfig::FREETYPE PkgConfig::PNG JPEG::JPEG)
+target_link_libraries(win32_metafile PUBLIC win32_gdi)
+
+add_library(platform INTERFACE)
+target_link_libraries(platform INTERFACE win32_kernel win32_registry win32_user win32_shell
+    win32_gdi win32_metafile)
+
+# The converter's own layers.
+tallyvane_library(converter_gif)
+tallyvane_library(converter_presets)
+tallyvane_library(converter_page)
+tallyvane_library(converter_players)
+tallyvane_library(converter_ui)
+tallyvane_library(converter_app)
+
+target_link_libraries(converter_gif PUBLIC platform)
+target_link_libraries(converter_presets PUBLIC platform)
+target_link_libraries(converter_page PUBLIC platform)
+target_link_libraries(converter_players PUBLIC converter_page converter_gif converter_presets
+    JPEG::JPEG)
+target_link_libraries(converter_ui PUBLIC converter_players converter_presets)
+target_link_libraries(converter_app PUBLIC converter_ui converter_presets converter_page)
+
+# Shared by the installer and the remover.
+tallyvane_library(tallyvane_common)
+target_link_libraries(tallyvane_common PUBLIC platform)

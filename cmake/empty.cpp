@@ -1,0 +1,1 @@
+// Anchors a library that has no sources of its own yet.
