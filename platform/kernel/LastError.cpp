@@ -5,6 +5,10 @@ namespace {
 thread_local DWORD lastError = NO_ERROR;
 }
 
-DWORD GetLastError() { return lastError; }
+DWORD GetLastError() {
+    return lastError;
+}
 
-void SetLastError(DWORD error) { lastError = error; }
+void SetLastError(DWORD error) {
+    lastError = error;
+}
