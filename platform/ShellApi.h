@@ -12,7 +12,8 @@ constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
 constexpr int SW_RESTORE = 9;
 
-// The "open" verb hands the file or link to xdg-open without waiting for it. As on Windows the
+// The "open" verb hands the file or link to xdg-open ($TALLYVANE_OPENER names another program,
+// for tests) without waiting for it. As on Windows the
 // result is a pseudo-instance: greater than 32 on success, an error code of 32 or less otherwise
 // (2 when the file is missing, 31 when nothing could be started, 27 for another verb).
 HINSTANCE ShellExecute(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
