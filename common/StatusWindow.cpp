@@ -1,0 +1,126 @@
+// The status window on screen: a Qt window whose contents are painted through GDI into a
+// memory bitmap of the window's size and then shown.
+#include "common/StatusProgram.h"
+
+#include "common/RunMode.h"
+#include "platform/WinGdi.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+// How long the first paint may take to arrive before the work starts anyway, milliseconds.
+constexpr int kFirstPaintWait = 3000;
+
+class TStatusWidget : public QWidget {
+public:
+    explicit TStatusWidget(const TStatusProgram& program) : m_program(program) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setWindowTitle(QString::fromUtf8(program.title));
+    }
+
+    bool Painted() const { return m_painted; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QImage image = Render(width(), height());
+        QPainter painter(this);
+        painter.drawImage(0, 0, image);
+        m_painted = true;
+    }
+
+private:
+    // One paint request: the page drawn through GDI on a white 32-bit bitmap.
+    QImage Render(int w, int h) const {
+        QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        HDC dc = CreateCompatibleDC(nullptr);
+        if (!dc)
+            return image;
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = image.width();
+        info.bmiHeader.biHeight = -image.height(); // rows top-down, as QImage keeps them
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap && bits) {
+            HGDIOBJ previous = SelectObject(dc, bitmap);
+            RECT all{0, 0, image.width(), image.height()};
+            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            if (m_program.page)
+                PaintStatusPage(dc, m_program.page());
+            GdiFlush();
+            const auto* source = static_cast<const uchar*>(bits);
+            for (int y = 0; y < image.height(); ++y)
+                std::memcpy(image.scanLine(y),
+                            source + static_cast<std::size_t>(y) * image.width() * 4,
+                            static_cast<std::size_t>(image.width()) * 4);
+            SelectObject(dc, previous);
+        }
+        if (bitmap)
+            DeleteObject(bitmap);
+        DeleteDC(dc);
+        return image;
+    }
+
+    const TStatusProgram& m_program;
+    bool m_painted = false;
+};
+
+int MeasureCharWidth() {
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return 0;
+    int width = StatusCharWidth(dc);
+    DeleteDC(dc);
+    return width;
+}
+
+} // namespace
+
+int RunStatusProgram(const TStatusProgram& program, int argc, char** argv) {
+    if (!StatusDisplayAvailable())
+        return RunStatusProgramHeadless(program, stdout);
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(program.className));
+
+    QRect screen(0, 0, 1024, 768);
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screen = primary->geometry();
+    int charWidth = MeasureCharWidth();
+    if (charWidth <= 0)
+        charWidth = 8; // FIXME: only while the font cannot be measured
+    TStatusPlacement placement =
+        PlaceStatusProgram(program, charWidth, screen.width(), screen.height());
+
+    TStatusWidget window(program);
+    window.setGeometry(screen.x() + placement.left, screen.y() + placement.top, placement.width,
+                       placement.height);
+    window.show();
+
+    // The window paints once before any work is done.
+    QElapsedTimer waited;
+    waited.start();
+    while (!window.Painted() && waited.elapsed() < kFirstPaintWait)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    if (program.runMode != kRunModeNormal && program.work)
+        program.work();
+    if (program.runMode == kRunModePause)
+        return 0; // the first paint asked for the end; the work is done
+    window.update();
+    return QApplication::exec();
+}
