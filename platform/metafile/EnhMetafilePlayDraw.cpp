@@ -1,0 +1,373 @@
+// Playing the records that make objects (pens, brushes, fonts) and the records that draw lines,
+// shapes, polygons and paths.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/metafile/EnhMetafilePlay_p.h"
+
+namespace tallyvane::metafile {
+namespace {
+
+// Stores a new object in slot index, dropping whatever the slot held.
+bool storeObject(TEmfPlayer& p, DWORD index, HGDIOBJ object) {
+    if (!object)
+        return false;
+    if (index == 0 || index >= p.handleCount) {
+        DeleteObject(object);
+        return false;
+    }
+    if (p.handles[index])
+        DeleteObject(p.handles[index]);
+    p.handles[index] = object;
+    return true;
+}
+
+// A monochrome pattern from a DIB: a 1-bpp bitmap, so the brush draws in the DC's text and
+// background colours as a mono pattern brush does.
+HBRUSH monoBrushFromDib(const std::vector<BYTE>& dib) {
+    BITMAPINFOHEADER head;
+    std::memcpy(&head, dib.data(), sizeof head);
+    if (head.biBitCount != 1 || head.biCompression != BI_RGB) {
+        return CreateDIBPatternBrushPt(dib.data(), DIB_RGB_COLORS);
+    }
+    const LONG width = head.biWidth;
+    const LONG height = head.biHeight < 0 ? -head.biHeight : head.biHeight;
+    const size_t dibStride = ((size_t(width) + 31) / 32) * 4;
+    const size_t ddbStride = ((size_t(width) + 15) / 16) * 2;
+    const size_t colours = head.biClrUsed ? head.biClrUsed : 2;
+    const BYTE* bits = dib.data() + head.biSize + colours * 4;
+    std::vector<BYTE> rows(ddbStride * size_t(height));
+    for (LONG y = 0; y < height; ++y) {
+        const LONG srcRow = head.biHeight > 0 ? height - 1 - y : y;
+        std::memcpy(rows.data() + ddbStride * size_t(y), bits + dibStride * size_t(srcRow),
+                    ddbStride);
+    }
+    // A colour table whose first entry is white inverts the sense of the bits.
+    RGBQUAD first;
+    std::memcpy(&first, dib.data() + head.biSize, sizeof first);
+    if (first.rgbRed == 255 && first.rgbGreen == 255 && first.rgbBlue == 255)
+        for (BYTE& b : rows)
+            b = BYTE(~b);
+    HBITMAP bitmap = CreateBitmap(width, height, 1, 1, rows.data());
+    if (!bitmap)
+        return nullptr;
+    HBRUSH brush = CreatePatternBrush(bitmap);
+    DeleteObject(bitmap);
+    return brush;
+}
+
+bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
+    const DWORD index = rec.u32(8);
+    if (!rec.ok())
+        return false;
+    switch (type) {
+    case EMR_CREATEPEN: {
+        LOGPEN pen{rec.u32(12), POINT{rec.i32(16), rec.i32(20)}, rec.u32(24)};
+        return rec.ok() && storeObject(p, index, CreatePenIndirect(&pen));
+    }
+    case EMR_EXTCREATEPEN: {
+        const DWORD offBmi = rec.u32(12), cbBmi = rec.u32(16), offBits = rec.u32(20),
+                    cbBits = rec.u32(24);
+        const DWORD style = rec.u32(28), width = rec.u32(32);
+        LOGBRUSH brush{rec.u32(36), rec.u32(40), rec.u32(44)};
+        DWORD entries = rec.u32(48);
+        if (!rec.ok())
+            return false;
+        const BYTE* styleBytes = entries ? rec.span(52, entries, 4) : nullptr;
+        if (entries && (!styleBytes || entries > 16))
+            entries = 0;
+        std::vector<DWORD> dashes(entries);
+        if (entries)
+            std::memcpy(dashes.data(), styleBytes, entries * 4);
+        std::vector<BYTE> dib;
+        if (brush.lbStyle == BS_DIBPATTERN || brush.lbStyle == BS_DIBPATTERNPT) {
+            dib = PackedDibFromRecord(rec, offBmi, cbBmi, offBits, cbBits, brush.lbColor);
+            if (dib.empty()) {
+                brush = LOGBRUSH{BS_SOLID, 0, 0};
+            } else {
+                brush.lbStyle = BS_DIBPATTERNPT;
+                brush.lbColor = DIB_RGB_COLORS;
+                brush.lbHatch = reinterpret_cast<ULONG_PTR>(dib.data());
+            }
+        } else if (brush.lbStyle == BS_PATTERN) {
+            brush = LOGBRUSH{BS_SOLID, 0, 0};
+        }
+        if ((style & PS_USERSTYLE) != PS_USERSTYLE && (style & PS_STYLE_MASK) != PS_USERSTYLE)
+            entries = 0;
+        return storeObject(
+            p, index,
+            ExtCreatePen(style, width, &brush, entries, entries ? dashes.data() : nullptr));
+    }
+    case EMR_CREATEBRUSHINDIRECT: {
+        LOGBRUSH brush{rec.u32(12), rec.u32(16), rec.u32(20)};
+        if (!rec.ok())
+            return false;
+        // Only the plain styles can be described without a bitmap.
+        if (brush.lbStyle != BS_SOLID && brush.lbStyle != BS_NULL && brush.lbStyle != BS_HATCHED)
+            brush.lbStyle = BS_SOLID;
+        return storeObject(p, index, CreateBrushIndirect(&brush));
+    }
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT: {
+        const DWORD usage = rec.u32(12), offBmi = rec.u32(16), cbBmi = rec.u32(20),
+                    offBits = rec.u32(24), cbBits = rec.u32(28);
+        if (!rec.ok())
+            return false;
+        std::vector<BYTE> dib = PackedDibFromRecord(rec, offBmi, cbBmi, offBits, cbBits, usage);
+        if (dib.empty())
+            return false;
+        HBRUSH brush = type == EMR_CREATEMONOBRUSH
+                           ? monoBrushFromDib(dib)
+                           : CreateDIBPatternBrushPt(dib.data(), DIB_RGB_COLORS);
+        return storeObject(p, index, brush);
+    }
+    case EMR_EXTCREATEFONTINDIRECTW: {
+        const BYTE* bytes = rec.span(12, 1, sizeof(LOGFONTW));
+        if (!bytes)
+            return false;
+        LOGFONTW font;
+        std::memcpy(&font, bytes, sizeof font);
+        font.lfFaceName[LF_FACESIZE - 1] = 0;
+        return storeObject(p, index, CreateFontIndirectW(&font));
+    }
+    case EMR_CREATEPALETTE:
+        // Palettes have no effect on a true-colour device; the slot stays empty.
+        return true;
+    case EMR_SELECTOBJECT: {
+        HGDIOBJ object = nullptr;
+        if (index & ENHMETA_STOCK_OBJECT) {
+            const DWORD stock = index & ~ENHMETA_STOCK_OBJECT;
+            if (stock > DWORD(STOCK_LAST))
+                return false;
+            object = GetStockObject(int(stock));
+        } else {
+            object = p.object(index);
+        }
+        return object && SelectObject(p.dc, object) != nullptr;
+    }
+    case EMR_DELETEOBJECT: {
+        HGDIOBJ object = p.object(index);
+        if (!object)
+            return false;
+        p.handles[index] = nullptr;
+        return DeleteObject(object);
+    }
+    case EMR_SELECTPALETTE:
+        return true;
+    }
+    return false;
+}
+
+// Points of a poly record: 32-bit (POINTL) or 16-bit (POINTS) pairs.
+bool readPoints(TRecordReader& rec, size_t offset, DWORD count, bool small,
+                std::vector<POINT>& points) {
+    if (count > kMaxPoints)
+        return false;
+    const BYTE* data = rec.span(offset, count, small ? 4 : 8);
+    if (!data)
+        return false;
+    points.resize(count);
+    for (DWORD i = 0; i < count; ++i) {
+        if (small) {
+            SHORT xy[2];
+            std::memcpy(xy, data + i * 4, 4);
+            points[i] = POINT{xy[0], xy[1]};
+        } else {
+            LONG xy[2];
+            std::memcpy(xy, data + i * 8, 8);
+            points[i] = POINT{xy[0], xy[1]};
+        }
+    }
+    return true;
+}
+
+bool playPoly(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
+    const bool small = type >= EMR_POLYBEZIER16;
+    const DWORD base = small ? type - EMR_POLYBEZIER16 + EMR_POLYBEZIER : type;
+    HDC dc = p.dc;
+    std::vector<POINT> points;
+    if (base == EMR_POLYPOLYLINE || base == EMR_POLYPOLYGON) {
+        const DWORD polys = rec.u32(24), total = rec.u32(28);
+        if (!rec.ok() || polys == 0 || polys > kMaxPolys || total > kMaxPoints)
+            return false;
+        const BYTE* countBytes = rec.span(32, polys, 4);
+        if (!countBytes)
+            return false;
+        std::vector<DWORD> counts(polys);
+        std::memcpy(counts.data(), countBytes, polys * 4);
+        ULONGLONG sum = 0;
+        for (DWORD c : counts)
+            sum += c;
+        if (sum != total)
+            return false;
+        if (!readPoints(rec, 32 + size_t{polys} * 4, total, small, points))
+            return false;
+        if (base == EMR_POLYPOLYLINE)
+            return PolyPolyline(dc, points.data(), counts.data(), polys);
+        std::vector<INT> ints(counts.begin(), counts.end());
+        return PolyPolygon(dc, points.data(), ints.data(), int(polys));
+    }
+    const DWORD count = rec.u32(24);
+    if (!rec.ok() || !readPoints(rec, 28, count, small, points))
+        return false;
+    switch (base) {
+    case EMR_POLYBEZIER:
+        return PolyBezier(dc, points.data(), count);
+    case EMR_POLYGON:
+        return Polygon(dc, points.data(), int(count));
+    case EMR_POLYLINE:
+        return Polyline(dc, points.data(), int(count));
+    case EMR_POLYBEZIERTO:
+        return PolyBezierTo(dc, points.data(), count);
+    case EMR_POLYLINETO:
+        return PolylineTo(dc, points.data(), count);
+    case EMR_POLYDRAW: {
+        const BYTE* types = rec.span(28 + size_t{count} * (small ? 4 : 8), count, 1);
+        return types && PolyDraw(dc, points.data(), types, int(count));
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+bool PlayEmfObjectRecord(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
+    switch (type) {
+    case EMR_CREATEPEN:
+    case EMR_EXTCREATEPEN:
+    case EMR_CREATEBRUSHINDIRECT:
+    case EMR_CREATEMONOBRUSH:
+    case EMR_CREATEDIBPATTERNBRUSHPT:
+    case EMR_EXTCREATEFONTINDIRECTW:
+    case EMR_CREATEPALETTE:
+    case EMR_SELECTOBJECT:
+    case EMR_DELETEOBJECT:
+    case EMR_SELECTPALETTE:
+        return playObject(p, type, rec);
+    }
+    return false;
+}
+
+bool PlayEmfDrawRecord(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
+    HDC dc = p.dc;
+    switch (type) {
+    case EMR_POLYBEZIER:
+    case EMR_POLYGON:
+    case EMR_POLYLINE:
+    case EMR_POLYBEZIERTO:
+    case EMR_POLYLINETO:
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYGON:
+    case EMR_POLYDRAW:
+    case EMR_POLYBEZIER16:
+    case EMR_POLYGON16:
+    case EMR_POLYLINE16:
+    case EMR_POLYBEZIERTO16:
+    case EMR_POLYLINETO16:
+    case EMR_POLYPOLYLINE16:
+    case EMR_POLYPOLYGON16:
+    case EMR_POLYDRAW16:
+        return playPoly(p, type, rec);
+    case EMR_RECTANGLE:
+    case EMR_ELLIPSE: {
+        const RECT r = rec.rectl(8);
+        if (!rec.ok())
+            return false;
+        return type == EMR_RECTANGLE ? Rectangle(dc, r.left, r.top, r.right, r.bottom)
+                                     : Ellipse(dc, r.left, r.top, r.right, r.bottom);
+    }
+    case EMR_ROUNDRECT: {
+        const RECT r = rec.rectl(8);
+        const LONG w = rec.i32(24), h = rec.i32(28);
+        return rec.ok() && RoundRect(dc, r.left, r.top, r.right, r.bottom, w, h);
+    }
+    case EMR_ARC:
+    case EMR_ARCTO:
+    case EMR_CHORD:
+    case EMR_PIE: {
+        const RECT r = rec.rectl(8);
+        const POINT s = rec.pointl(24), e = rec.pointl(32);
+        if (!rec.ok())
+            return false;
+        auto call = type == EMR_ARC     ? Arc
+                    : type == EMR_ARCTO ? ArcTo
+                    : type == EMR_CHORD ? Chord
+                                        : Pie;
+        return call(dc, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
+    }
+    case EMR_ANGLEARC: {
+        const POINT c = rec.pointl(8);
+        const DWORD radius = rec.u32(16);
+        const FLOAT start = rec.f32(20), sweep = rec.f32(24);
+        if (!rec.ok() || !std::isfinite(start) || !std::isfinite(sweep))
+            return false;
+        return AngleArc(dc, c.x, c.y, radius, start, sweep);
+    }
+    case EMR_LINETO: {
+        const POINT pt = rec.pointl(8);
+        return rec.ok() && LineTo(dc, pt.x, pt.y);
+    }
+    case EMR_SETPIXELV: {
+        const POINT pt = rec.pointl(8);
+        const COLORREF color = rec.u32(16);
+        return rec.ok() && SetPixelV(dc, pt.x, pt.y, color);
+    }
+    case EMR_EXTFLOODFILL: {
+        const POINT pt = rec.pointl(8);
+        const COLORREF color = rec.u32(16);
+        const DWORD mode = rec.u32(20);
+        return rec.ok() && ExtFloodFill(dc, pt.x, pt.y, color, mode);
+    }
+    case EMR_BEGINPATH:
+        return BeginPath(dc);
+    case EMR_ENDPATH:
+        return EndPath(dc);
+    case EMR_CLOSEFIGURE:
+        return CloseFigure(dc);
+    case EMR_FILLPATH:
+        return FillPath(dc);
+    case EMR_STROKEANDFILLPATH:
+        return StrokeAndFillPath(dc);
+    case EMR_STROKEPATH:
+        return StrokePath(dc);
+    case EMR_FLATTENPATH:
+        return FlattenPath(dc);
+    case EMR_WIDENPATH:
+        return WidenPath(dc);
+    case EMR_ABORTPATH:
+        return AbortPath(dc);
+    case EMR_FILLRGN:
+    case EMR_FRAMERGN:
+    case EMR_INVERTRGN:
+    case EMR_PAINTRGN: {
+        // Regions drawn by these records are in logical units.
+        const DWORD size = rec.u32(24);
+        const size_t dataAt = type == EMR_FILLRGN ? 32 : type == EMR_FRAMERGN ? 40 : 28;
+        if (!rec.ok() || !rec.has(dataAt, size))
+            return false;
+        HRGN rgn = p.regionFromRecord(rec, dataAt, size, false);
+        if (!rgn)
+            return false;
+        BOOL done = FALSE;
+        if (type == EMR_INVERTRGN) {
+            done = InvertRgn(dc, rgn);
+        } else if (type == EMR_PAINTRGN) {
+            done = PaintRgn(dc, rgn);
+        } else {
+            HGDIOBJ brush = p.object(rec.u32(28));
+            const DWORD ihBrush = rec.u32(28);
+            if (ihBrush & ENHMETA_STOCK_OBJECT)
+                brush = GetStockObject(int(ihBrush & 0xFF));
+            if (brush && type == EMR_FILLRGN)
+                done = FillRgn(dc, rgn, HBRUSH(brush));
+            if (brush && type == EMR_FRAMERGN)
+                done = FrameRgn(dc, rgn, HBRUSH(brush), rec.i32(32), rec.i32(36));
+        }
+        DeleteObject(rgn);
+        return done;
+    }
+    }
+    return false;
+}
+
+} // namespace tallyvane::metafile

@@ -1,0 +1,74 @@
+// The state of one enhanced-metafile playback, shared by the files that play records.
+//
+// Records carry coordinates in the metafile's own logical space: its world transform, then its
+// mapping mode (window and viewport, in pixels of the reference device), then the transform that
+// puts the frame onto the destination rectangle. A DC can hold only one world transform and one
+// mapping, in the other order, so the player keeps the metafile's mapping itself and gives the DC
+// the product of all three as its world transform, with the DC in MM_TEXT and GM_ADVANCED.
+// Boxes in records (rectangles, ellipses, arcs) are inclusive, which is how GM_ADVANCED draws
+// them. Clip regions in records are in reference-device pixels and go through the destination
+// transform only.
+#pragma once
+
+#include <vector>
+
+#include "platform/metafile/Metafile_p.h"
+
+namespace tallyvane::metafile {
+
+// The metafile's own mapping, as SetMapMode and friends would leave it on the reference device.
+struct TEmfMapping {
+    int mode = MM_TEXT;
+    POINT windowOrg{0, 0};
+    SIZE windowExt{1, 1};
+    POINT viewportOrg{0, 0};
+    SIZE viewportExt{1, 1};
+    XFORM world{1, 0, 0, 1, 0, 0};
+};
+
+// One playback. Owned by EnumEnhMetaFile for the length of the walk; the handle table handed to
+// callbacks is the `handles` vector, through which PlayEnhMetaFileRecord finds its way back here.
+struct TEmfPlayer {
+    HDC dc = nullptr;
+    bool emulate = false;  // false: records change the DC's own mapping directly
+    SIZE deviceSize{1, 1}; // reference device, pixels
+    SIZE deviceMillimeters{1, 1};
+    XFORM destination{1, 0, 0, 1, 0, 0}; // reference-device pixels to the DC's device pixels
+    TEmfMapping mapping;
+    std::vector<TEmfMapping> saved; // one entry per SaveDC played
+    HRGN metaRegion = nullptr;      // device clip in force when playback began, owned
+    HGDIOBJ* handles = nullptr;     // the handle table, slot 0 is the metafile
+    UINT handleCount = 0;
+
+    // The metafile's logical space to the DC's device pixels.
+    XFORM combined() const;
+    // Gives the DC the combined transform (after any change of mapping or world transform).
+    void apply() const;
+    void setMapMode(int mode);
+    void fixIsotropic();
+    void saveState();
+    void restoreState(int level);
+    // Makes a region in DC device pixels from RGNDATA in reference-device pixels, or null.
+    HRGN regionFromRecord(TRecordReader& rec, size_t offset, DWORD size, bool transform) const;
+    // Handle from a record's object index, or null when the index is out of range or empty.
+    HGDIOBJ object(DWORD index) const;
+};
+
+// The player behind a handle table given to PlayEnhMetaFileRecord, or null for a table that no
+// running enumeration made.
+TEmfPlayer* FindEmfPlayer(const HANDLETABLE* table);
+
+// Record playing, split by kind. Each answers whether the record was understood and sound.
+bool PlayEmfStateRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
+bool PlayEmfObjectRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
+bool PlayEmfDrawRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
+bool PlayEmfBitmapRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
+bool PlayEmfTextRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
+
+// A packed DIB (header, colour table, bits) checked against the limits, made from a record's
+// offsets; empty when anything does not fit. For iUsage DIB_PAL_INDICES (2), a monochrome
+// bitmap without colour table gets black and white.
+std::vector<BYTE> PackedDibFromRecord(TRecordReader& rec, DWORD offBmi, DWORD cbBmi, DWORD offBits,
+                                      DWORD cbBits, DWORD usage);
+
+} // namespace tallyvane::metafile
