@@ -1,0 +1,56 @@
+// Stretching a block of pixels the way GDI's stretch blits do: nearest-neighbour sampling
+// with GDI's fixed-point stepping, and the four stretch modes for pixels a shrink drops.
+#pragma once
+
+#include "platform/gdi/Dib_p.h"
+
+namespace gdi {
+
+// Stretch modes, as SetStretchBltMode spells them.
+constexpr int kStretchAndScans = 1;    // BLACKONWHITE: dropped pixels ANDed in
+constexpr int kStretchOrScans = 2;     // WHITEONBLACK: dropped pixels ORed in
+constexpr int kStretchDeleteScans = 3; // COLORONCOLOR: dropped pixels lost
+constexpr int kStretchHalftone = 4;    // HALFTONE: dropped pixels averaged
+
+// Which source pixel of an extent of `source` pixels lands on each of `destination` pixels.
+// GDI steps through the source in 16.16 fixed point, starting half a step in: so a 2:1
+// shrink takes every second pixel starting with the second, and a 2:3 stretch repeats every
+// second pixel. Rows start a hair before half a step, which moves exact ties of a shrink up.
+class TAxisMap {
+public:
+    TAxisMap(int source, int destination, bool rows);
+
+    // Source index for destination pixel i (0 <= i < destination), in [0, source).
+    int At(int i) const;
+    // The source pixels [First(i), Last(i)) that destination pixel i stands for when shrinking;
+    // never empty.
+    int First(int i) const;
+    int Last(int i) const;
+
+    bool Shrinks() const { return m_source > m_destination; }
+
+private:
+    int m_source;
+    int m_destination;
+    std::int64_t m_step;   // source pixels per destination pixel, 16.16
+    std::int64_t m_offset; // position of the first sample, 16.16
+};
+
+// A source rectangle stretched onto a destination rectangle, and the part of the destination
+// that is wanted. Extents are positive; mirroring is given apart. Source pixels outside the
+// source picture are undefined (the destination keeps its pixels there).
+struct TStretch {
+    int srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0; // in the source picture, top-down
+    int dstWidth = 0, dstHeight = 0;                     // whole destination extent, pixels
+    bool mirrorX = false;                                // destination runs right to left
+    bool mirrorY = false;                                // destination runs bottom to top
+    int mode = kStretchDeleteScans;
+    // Wanted part of the destination, relative to its top-left corner: [left, right) x [top,
+    // bottom), inside 0 .. dstWidth x 0 .. dstHeight.
+    RECT visible{0, 0, 0, 0};
+};
+
+// Produces the visible part of the stretched picture, one pixel per destination pixel.
+TImage StretchImage(const TImage& source, const TStretch& stretch);
+
+} // namespace gdi
