@@ -1,12 +1,15 @@
 #include "converter/page/PageMessage.h"
 
-#include <cstdio>
+#include "platform/WinUser.h"
 
-// FIXME: route through MessageBox once the user layer is linked.
 int ShowPageMessage(TMessageKind kind, const char* text) {
-    const char* caption = kind == TMessageKind::Error         ? "Error"
-                          : kind == TMessageKind::Information ? "Information"
-                                                              : "Confirm";
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    return 1;
+    switch (kind) {
+    case TMessageKind::Error:
+        return MessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
+    case TMessageKind::Information:
+        return MessageBox(nullptr, text, "Information", MB_OK | MB_ICONINFORMATION);
+    case TMessageKind::Confirm:
+        return MessageBox(nullptr, text, "Confirm", MB_OK | MB_ICONQUESTION);
+    }
+    return 0;
 }
