@@ -95,9 +95,9 @@ inline TBitmap* GdiLookupBitmap(HGDIOBJ h) {
 // The stock 1 x 1 monochrome bitmap every new memory DC holds.
 TBitmap* GdiStockBitmap();
 
-// A new bitmap object with an owned surface of the given size, white-filled when monochrome
-// and black otherwise (as CreateCompatibleBitmap leaves it); nullptr when the size is not
-// positive or too large. Not yet in the handle table.
+// A new bitmap object with an owned surface of the given size, all black (zero bits), as
+// CreateBitmap and CreateCompatibleBitmap leave it; nullptr when the size is not positive or
+// too large. Not yet in the handle table.
 std::unique_ptr<TBitmap> MakeBitmap(int width, int height, bool monochrome);
 
 // The colour a pen or brush colour takes on a 1-bpp surface: the nearer of black and white,

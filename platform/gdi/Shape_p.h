@@ -1,0 +1,34 @@
+// Shapes as GDI draws them, in device pixels.
+//
+// Boxes reach this layer exclusive (right and bottom just outside, as Rectangle and Ellipse take
+// them) and are drawn on their inclusive box (left .. right - 1): the outline of a one-pixel pen
+// runs through the pixel centres of the inclusive box, and the fill covers what lies inside it.
+#pragma once
+
+#include "platform/WinGdi.h"
+#include "platform/gdi/Path_p.h"
+
+#include <functional>
+
+namespace gdi {
+
+using TSpanFn = std::function<void(int y, int x0, int x1)>;
+
+// The pixels of a round rectangle (an ellipse when width and height reach the box's size),
+// outline included, for the exclusive box; one span per row, top to bottom.
+void RoundRectSpans(int left, int top, int right, int bottom, int width, int height,
+                    const TSpanFn& span);
+
+// The outline figure of a round rectangle or ellipse through the pixel centres of the
+// inclusive box, as a closed device path (Béziers for the curved parts), starting at the
+// rightmost point of the top edge and running counter-clockwise on screen.
+TDevicePath RoundRectPath(double left, double top, double right, double bottom, double width,
+                          double height);
+
+// An elliptic arc on the ellipse of a box, from the radial through `start` to the radial
+// through `end`, as Béziers appended to `path` (a line to its start when `connect`, else a
+// move). `clockwise` is on screen, y down. Returns the arc's end point.
+TPointD AppendArc(TDevicePath& path, double left, double top, double right, double bottom,
+                  TPointD start, TPointD end, bool clockwise, bool connect);
+
+} // namespace gdi
