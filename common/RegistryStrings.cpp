@@ -61,6 +61,14 @@ LONG WriteString(HKEY root, const std::string& key, const std::string& name,
                          static_cast<DWORD>(text.size() + 1));
 }
 
+LONG DeleteValue(HKEY root, const std::string& key, const std::string& name) {
+    TKeyHolder holder;
+    LONG opened = RegOpenKeyEx(root, key.c_str(), 0, KEY_SET_VALUE, holder.Out());
+    if (opened != ERROR_SUCCESS)
+        return opened;
+    return RegDeleteValue(holder.Get(), name.c_str());
+}
+
 } // namespace
 
 std::optional<std::string> ReadMachineString(const std::string& key, const std::string& name) {
@@ -80,11 +88,11 @@ LONG WriteUserString(const std::string& key, const std::string& name, const std:
 }
 
 LONG DeleteMachineValue(const std::string& key, const std::string& name) {
-    TKeyHolder holder;
-    LONG opened = RegOpenKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, holder.Out());
-    if (opened != ERROR_SUCCESS)
-        return opened;
-    return RegDeleteValue(holder.Get(), name.c_str());
+    return DeleteValue(HKEY_LOCAL_MACHINE, key, name);
+}
+
+LONG DeleteUserValue(const std::string& key, const std::string& name) {
+    return DeleteValue(HKEY_CURRENT_USER, key, name);
 }
 
 bool UserKeyExists(const std::string& key) {

@@ -28,6 +28,8 @@ LONG WriteUserString(const std::string& key, const std::string& name, const std:
 // named value. Returns 0 on success, otherwise the registry's error code (2 when the key or
 // the value is missing).
 LONG DeleteMachineValue(const std::string& key, const std::string& name);
+// The same under HKEY_CURRENT_USER.
+LONG DeleteUserValue(const std::string& key, const std::string& name);
 
 // True when key exists under HKEY_CURRENT_USER and can be opened for reading.
 bool UserKeyExists(const std::string& key);

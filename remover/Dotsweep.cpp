@@ -49,7 +49,12 @@ void RunRemovalSteps() {
     }
 
     Sweep.ResDelInstallPath = DeleteMachineValue(kProductKey, "InstallPath");
-    Sweep.ResDelSavePath = DeleteMachineValue(kProductKey, "SavePath");
+    // The converter remembers its save folder under the current user; that value goes too, and
+    // either deletion counts as the saved path being removed.
+    LONG machineSavePath = DeleteMachineValue(kProductKey, "SavePath");
+    LONG userSavePath = DeleteUserValue(kProductKey, "SavePath");
+    Sweep.ResDelSavePath =
+        (machineSavePath == ERROR_SUCCESS || userSavePath == ERROR_SUCCESS) ? 0 : machineSavePath;
     Sweep.ResDelVersion = DeleteMachineValue(kProductKey, "Version");
 }
 

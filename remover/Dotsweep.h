@@ -38,7 +38,7 @@ struct TSweepState {
     std::vector<TSweepEntry> Entries;       // recorded folders up to the first missing slot
 
     LONG ResDelInstallPath = 0; // 0 = deleted, else the registry error code
-    LONG ResDelSavePath = 0;
+    LONG ResDelSavePath = 0;    // 0 when the saved path was deleted under either root
     LONG ResDelVersion = 0;
     std::array<BOOL, 2> LogsDeleted{}; // "Dotferry.log", "Dotsweep.log"; non-zero = deleted
 };

@@ -107,12 +107,15 @@ TEST_F(DotsweepTest, ReportsProductValuesAndLogFiles) {
         const char* name;
         bool installPath;
         bool otherValues;
-        LONG expectedOthers;
+        bool userSavePath; // the converter's own save folder, under the current user
+        LONG expectedVersion;
+        LONG expectedSavePath;
     };
     const Case cases[] = {
-        {"everything present", true, true, 0},
-        {"saved path and version missing", true, false, 2},
-        {"install path missing", false, false, 2},
+        {"everything present", true, true, true, 0, 0},
+        {"saved path and version missing", true, false, false, 2, 2},
+        {"saved path only for the user", true, false, true, 2, 0},
+        {"install path missing", false, false, false, 2, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,6 +129,8 @@ TEST_F(DotsweepTest, ReportsProductValuesAndLogFiles) {
             TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "SavePath", "/saved");
             TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "Version", "1.0.0");
         }
+        if (c.userSavePath)
+            TSandbox::SetValue(HKEY_CURRENT_USER, kProductKey, "SavePath", "/pictures");
         fs::path folder = FullFolder(box.Root() / "Startup");
         Record(1, folder);
         ResetSweep(kRunModeDebug);
@@ -133,8 +138,9 @@ TEST_F(DotsweepTest, ReportsProductValuesAndLogFiles) {
         DeleteLogFiles();
 
         EXPECT_EQ(Sweep.ResDelInstallPath, c.installPath ? 0 : 2);
-        EXPECT_EQ(Sweep.ResDelSavePath, c.expectedOthers);
-        EXPECT_EQ(Sweep.ResDelVersion, c.expectedOthers);
+        EXPECT_EQ(Sweep.ResDelSavePath, c.expectedSavePath);
+        EXPECT_EQ(Sweep.ResDelVersion, c.expectedVersion);
+        EXPECT_EQ(TSandbox::Value(HKEY_CURRENT_USER, kProductKey, "SavePath"), std::nullopt);
         // The recorded folder is cleaned whether or not the install path is known.
         EXPECT_FALSE(fs::exists(folder / "sTallyvaneXP.dot"));
         EXPECT_EQ(Sweep.LogsDeleted, (std::array<BOOL, 2>{c.installPath, c.installPath}));
