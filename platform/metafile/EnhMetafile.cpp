@@ -5,20 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <unordered_set>
 
 #include "platform/metafile/Metafile_p.h"
 
 namespace tallyvane::metafile {
-namespace {
-
-std::unordered_set<const void*>& liveHandles() {
-    static std::unordered_set<const void*> handles;
-    return handles;
-}
-
-} // namespace
-
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out) {
     if (!path)
         return false;
@@ -86,16 +76,12 @@ HENHMETAFILE NewEnhMetaFile(std::vector<BYTE> bits) {
     emf->bits = std::move(bits);
     if (!ValidateEnhMetaFile(*emf))
         return nullptr;
-    TEnhMetaFile* raw = emf.release();
-    liveHandles().insert(raw);
-    return reinterpret_cast<HENHMETAFILE>(raw);
+    return static_cast<HENHMETAFILE>(
+        gdi::GdiAddObject(std::unique_ptr<gdi::TGdiObject>(std::move(emf))));
 }
 
 TEnhMetaFile* LookupEnhMetaFile(HENHMETAFILE handle) {
-    if (!handle || !liveHandles().count(handle))
-        return nullptr;
-    auto* emf = reinterpret_cast<TEnhMetaFile*>(handle);
-    return emf->magic == TEnhMetaFile::kMagic ? emf : nullptr;
+    return gdi::GdiLookupAs<TEnhMetaFile>(handle, {OBJ_ENHMETAFILE});
 }
 
 HMETAFILE NewWinMetaFile(std::vector<BYTE> bits) {
@@ -103,20 +89,12 @@ HMETAFILE NewWinMetaFile(std::vector<BYTE> bits) {
     wmf->bits = std::move(bits);
     if (!ValidateWinMetaFile(*wmf))
         return nullptr;
-    TWinMetaFile* raw = wmf.release();
-    liveHandles().insert(raw);
-    return reinterpret_cast<HMETAFILE>(raw);
+    return static_cast<HMETAFILE>(
+        gdi::GdiAddObject(std::unique_ptr<gdi::TGdiObject>(std::move(wmf))));
 }
 
 TWinMetaFile* LookupWinMetaFile(HMETAFILE handle) {
-    if (!handle || !liveHandles().count(handle))
-        return nullptr;
-    auto* wmf = reinterpret_cast<TWinMetaFile*>(handle);
-    return wmf->magic == TWinMetaFile::kMagic ? wmf : nullptr;
-}
-
-void ForgetHandle(const void* handle) {
-    liveHandles().erase(handle);
+    return gdi::GdiLookupAs<TWinMetaFile>(handle, {OBJ_METAFILE});
 }
 
 std::u16string DescriptionFromWide(LPCWSTR desc) {
@@ -296,8 +274,6 @@ BOOL DeleteEnhMetaFile(HENHMETAFILE hmf) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    ForgetHandle(emf);
-    emf->magic = 0;
-    delete emf;
+    gdi::GdiFreeObject(emf);
     return TRUE;
 }

@@ -98,8 +98,6 @@ BOOL DeleteMetaFile(HMETAFILE hmf) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    ForgetHandle(wmf);
-    wmf->magic = 0;
-    delete wmf;
+    gdi::GdiFreeObject(wmf);
     return TRUE;
 }

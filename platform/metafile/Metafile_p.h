@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/WinMetafile.h"
+#include "platform/gdi/GdiObject_p.h"
 
 namespace tallyvane::metafile {
 
@@ -75,30 +76,30 @@ private:
     bool m_ok = true;
 };
 
-// An enhanced metafile held in memory.
-struct TEnhMetaFile {
-    DWORD magic = kMagic;
+// An enhanced metafile held in memory. It lives in the GDI handle table as an object of type
+// OBJ_ENHMETAFILE, so GetObjectType knows it and a stale handle fails cleanly.
+class TEnhMetaFile : public gdi::TGdiObject {
+public:
+    TEnhMetaFile() : TGdiObject(OBJ_ENHMETAFILE) {}
     std::vector<BYTE> bits; // the file as read, cut to the header's nBytes when that is shorter
     size_t walkable = 0;    // bytes from the start covered by whole, well-sized records
     bool sound = false;     // the walk reached EMR_EOF with every size in bounds
-    static constexpr DWORD kMagic = 0x454D4631;
 };
 
-// A Windows metafile held in memory (never with a placeable header).
-struct TWinMetaFile {
-    DWORD magic = kMagic;
+// A Windows metafile held in memory (never with a placeable header); type OBJ_METAFILE.
+class TWinMetaFile : public gdi::TGdiObject {
+public:
+    TWinMetaFile() : TGdiObject(OBJ_METAFILE) {}
     std::vector<BYTE> bits;
     size_t walkable = 0;
     bool sound = false;
-    static constexpr DWORD kMagic = 0x574D4631;
 };
 
-// Handle registry; lookups answer null for anything not made here (or already deleted).
+// Handles; lookups answer null for anything else (or a metafile already deleted).
 HENHMETAFILE NewEnhMetaFile(std::vector<BYTE> bits); // validates; null when the header is bad
 TEnhMetaFile* LookupEnhMetaFile(HENHMETAFILE handle);
 HMETAFILE NewWinMetaFile(std::vector<BYTE> bits);
 TWinMetaFile* LookupWinMetaFile(HMETAFILE handle);
-void ForgetHandle(const void* handle); // before the object behind a handle is freed
 
 // The checks of an enhanced metafile header; fills walkable/sound on success.
 bool ValidateEnhMetaFile(TEnhMetaFile& emf);
