@@ -1,0 +1,252 @@
+#include "platform/gdi/FontInstance_p.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_GASP_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+namespace gdi {
+
+namespace {
+
+// The default cell height of a font asked for with lfHeight 0.
+constexpr int kDefaultCellHeight = 16;
+// The slant of a synthesised italic: x moves by this much per unit of height.
+constexpr double kObliqueSlant = 0.2;
+
+int RoundToInt(double value) {
+    return static_cast<int>(std::lround(value));
+}
+
+// Maps FreeType's 256 coverage steps onto the 17 of standard smoothing.
+BYTE CoverageLevel(unsigned value) {
+    return static_cast<BYTE>(std::min(16u, value * 17u / 256u));
+}
+
+BYTE FamilyBits(const LOGFONTW& font, const TFaceMetrics& metrics) {
+    BYTE requested = font.lfPitchAndFamily & 0xF0;
+    if (requested != FF_DONTCARE) {
+        return requested;
+    }
+    if (metrics.fixedPitch || metrics.panose[3] == 9) {
+        return FF_MODERN;
+    }
+    if (metrics.panose[0] == 2) { // latin text: the serif style tells roman from swiss
+        BYTE serif = metrics.panose[1];
+        return serif >= 11 && serif <= 13 ? FF_SWISS : FF_ROMAN;
+    }
+    if (metrics.panose[0] == 3) {
+        return FF_SCRIPT;
+    }
+    return metrics.panose[0] == 4 || metrics.panose[0] == 5 ? FF_DECORATIVE : FF_SWISS;
+}
+
+} // namespace
+
+TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& match,
+                             const LOGFONTW& font, double scaleX, double scaleY,
+                             const std::array<double, 4>& transform)
+    : m_face(std::move(face)), m_match(match), m_transform(transform) {
+    m_transformed = std::fabs(transform[0] - 1) > 1e-9 || std::fabs(transform[1]) > 1e-9 ||
+                    std::fabs(transform[2]) > 1e-9 || std::fabs(transform[3] - 1) > 1e-9;
+    ComputeMetrics(font, std::fabs(scaleX), std::fabs(scaleY));
+    if (font.lfQuality == NONANTIALIASED_QUALITY) {
+        m_monochrome = true;
+    } else if (font.lfQuality != ANTIALIASED_QUALITY && font.lfQuality != CLEARTYPE_QUALITY &&
+               font.lfQuality != CLEARTYPE_NATURAL_QUALITY && !m_transformed) {
+        std::lock_guard<std::mutex> guard(m_face->Lock());
+        FT_Int gasp = FT_Get_Gasp(m_face->Face(), static_cast<FT_UInt>(m_ppem));
+        m_monochrome = gasp != FT_GASP_NO_TABLE && (gasp & FT_GASP_DO_GRAY) == 0;
+    }
+}
+
+void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double scaleY) {
+    const TFaceMetrics& design = m_face->Metrics();
+    const double unitsPerEm = design.unitsPerEm;
+    const int cellUnits = std::max(1, design.winAscent + design.winDescent);
+    double height = std::fabs(static_cast<double>(font.lfHeight)) * scaleY;
+    if (font.lfHeight < 0) {
+        m_ppem = RoundToInt(height);
+    } else {
+        double cell = font.lfHeight == 0 ? kDefaultCellHeight : std::round(height);
+        m_ppem = RoundToInt(cell * unitsPerEm / cellUnits);
+    }
+    // Keep the em inside what a rasteriser can handle; absurd heights still draw something.
+    m_ppem = std::clamp(m_ppem, 1, 16384);
+    const double scale = m_ppem / unitsPerEm;
+    m_xPpem = m_ppem;
+    if (font.lfWidth != 0) {
+        double width = std::fabs(static_cast<double>(font.lfWidth)) * scaleX;
+        // The stretched em is a whole number of pixels too, rounded up, as the system's
+        // widths show (Arial at 20 pixels, width 5: 9; width 12, its natural width: 20).
+        int average = std::max(1, RoundToInt(design.avgCharWidth * scale));
+        m_xPpem = std::clamp(std::ceil(m_ppem * width / average - 1e-9), 1.0, 16384.0);
+    }
+    const double xScale = m_xPpem / unitsPerEm;
+
+    TEXTMETRICW& tm = m_metrics;
+    tm.tmAscent = RoundToInt(design.winAscent * scale);
+    tm.tmDescent = RoundToInt(design.winDescent * scale);
+    tm.tmHeight = tm.tmAscent + tm.tmDescent;
+    tm.tmInternalLeading = std::max(0, tm.tmHeight - m_ppem);
+    int hheaHeight = design.hheaAscender - design.hheaDescender;
+    int gap = design.hheaLineGap - (cellUnits - hheaHeight);
+    tm.tmExternalLeading = std::max(0, RoundToInt(gap * scale));
+    tm.tmAveCharWidth = std::max(1, RoundToInt(design.avgCharWidth * xScale));
+    tm.tmMaxCharWidth = std::max(1, RoundToInt(design.maxAdvance * xScale));
+    tm.tmWeight = m_match.syntheticBold ? FW_BOLD : design.weightClass;
+    tm.tmOverhang = 0;
+    tm.tmDigitizedAspectX = 96;
+    tm.tmDigitizedAspectY = 96;
+    if (m_match.symbolMapped || design.hasSymbolMap) {
+        tm.tmFirstChar = design.hasSymbolMap ? design.firstChar : 0xF020;
+        tm.tmLastChar = design.hasSymbolMap ? design.lastChar : 0xF0FF;
+        tm.tmDefaultChar = tm.tmFirstChar;
+        tm.tmBreakChar = tm.tmFirstChar;
+    } else {
+        tm.tmFirstChar = design.firstChar;
+        tm.tmLastChar = design.lastChar;
+        tm.tmDefaultChar = 0x1F;
+        tm.tmBreakChar = 0x20;
+    }
+    tm.tmItalic = font.lfItalic ? 255 : 0;
+    tm.tmUnderlined = font.lfUnderline ? 255 : 0;
+    tm.tmStruckOut = font.lfStrikeOut ? 255 : 0;
+    tm.tmPitchAndFamily = static_cast<BYTE>((design.fixedPitch ? 0 : TMPF_FIXED_PITCH) |
+                                            TMPF_VECTOR | TMPF_TRUETYPE | FamilyBits(font, design));
+    tm.tmCharSet = font.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : font.lfCharSet;
+}
+
+UINT TFontInstance::GlyphFor(char32_t character) const {
+    return m_face->GlyphIndex(character, m_match.symbolMapped);
+}
+
+int TFontInstance::Advance(UINT glyph) {
+    auto it = m_advances.find(glyph);
+    if (it != m_advances.end()) {
+        return it->second;
+    }
+    double advance = m_face->DesignAdvance(glyph) * m_xPpem / m_face->Metrics().unitsPerEm;
+    int rounded = RoundToInt(advance);
+    if (m_match.syntheticBold && rounded > 0) {
+        rounded += 1;
+    }
+    m_advances.emplace(glyph, rounded);
+    return rounded;
+}
+
+ABC TFontInstance::AbcWidths(UINT glyph) {
+    ABC abc{0, 0, Advance(glyph)};
+    std::lock_guard<std::mutex> guard(m_face->Lock());
+    FT_Face face = m_face->Face();
+    FT_Set_Transform(face, nullptr, nullptr);
+    if (FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(std::lround(m_xPpem * 64)),
+                         static_cast<FT_F26Dot6>(m_ppem) * 64, 72, 72) != 0 ||
+        FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) {
+        return abc;
+    }
+    const FT_Glyph_Metrics& metrics = face->glyph->metrics;
+    int left = static_cast<int>(std::floor(metrics.horiBearingX / 64.0));
+    int right = static_cast<int>(std::ceil((metrics.horiBearingX + metrics.width) / 64.0));
+    if (metrics.width == 0) {
+        return abc;
+    }
+    abc.abcA = left;
+    abc.abcB = static_cast<UINT>(std::max(1, right - left));
+    abc.abcC = Advance(glyph) - abc.abcA - static_cast<int>(abc.abcB);
+    return abc;
+}
+
+const TGlyphImage& TFontInstance::Glyph(UINT glyph) {
+    auto it = m_glyphs.find(glyph);
+    if (it == m_glyphs.end()) {
+        it = m_glyphs.emplace(glyph, Render(glyph)).first;
+    }
+    return it->second;
+}
+
+TGlyphImage TFontInstance::Render(UINT glyph) {
+    TGlyphImage image;
+    std::lock_guard<std::mutex> guard(m_face->Lock());
+    FT_Face face = m_face->Face();
+    if (FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(std::lround(m_xPpem * 64)),
+                         static_cast<FT_F26Dot6>(m_ppem) * 64, 72, 72) != 0) {
+        return image;
+    }
+    // The transform maps glyph axes onto the device with y down; FreeType works with y up.
+    double xx = m_transform[0], xy = m_transform[1], yx = m_transform[2], yy = m_transform[3];
+    if (m_match.syntheticItalic) {
+        // Slant before the transform: x' = x + slant * height above the baseline.
+        yx -= kObliqueSlant * xx;
+        yy -= kObliqueSlant * xy;
+    }
+    FT_Matrix matrix;
+    matrix.xx = static_cast<FT_Fixed>(std::lround(xx * 65536));
+    matrix.xy = static_cast<FT_Fixed>(std::lround(-yx * 65536));
+    matrix.yx = static_cast<FT_Fixed>(std::lround(-xy * 65536));
+    matrix.yy = static_cast<FT_Fixed>(std::lround(yy * 65536));
+    bool transformed = m_transformed || m_match.syntheticItalic;
+    FT_Set_Transform(face, transformed ? &matrix : nullptr, nullptr);
+    FT_Int32 flags = FT_LOAD_NO_BITMAP;
+    if (m_monochrome) {
+        flags |= FT_LOAD_TARGET_MONO;
+    } else if (transformed) {
+        flags |= FT_LOAD_NO_HINTING;
+    } else {
+        flags |= FT_LOAD_TARGET_NORMAL;
+    }
+    FT_Error error = FT_Load_Glyph(face, glyph, flags);
+    if (error == 0 && m_match.syntheticBold && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        FT_Outline_Embolden(&face->glyph->outline, std::max<FT_Pos>(32, m_ppem * 64 / 24));
+    }
+    if (error == 0) {
+        error = FT_Render_Glyph(face->glyph,
+                                m_monochrome ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL);
+    }
+    FT_Set_Transform(face, nullptr, nullptr);
+    if (error != 0) {
+        return image;
+    }
+    const FT_Bitmap& bitmap = face->glyph->bitmap;
+    image.left = face->glyph->bitmap_left;
+    image.top = -face->glyph->bitmap_top;
+    image.width = static_cast<int>(bitmap.width);
+    image.height = static_cast<int>(bitmap.rows);
+    image.levels.assign(static_cast<size_t>(image.width) * image.height, 0);
+    for (int row = 0; row < image.height; ++row) {
+        const unsigned char* source = bitmap.buffer + static_cast<ptrdiff_t>(row) * bitmap.pitch;
+        BYTE* target = image.levels.data() + static_cast<size_t>(row) * image.width;
+        for (int column = 0; column < image.width; ++column) {
+            if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+                target[column] = ((source[column >> 3] >> (7 - (column & 7))) & 1) ? 16 : 0;
+            } else {
+                target[column] = CoverageLevel(source[column]);
+            }
+        }
+    }
+    return image;
+}
+
+TLineDecoration TFontInstance::Underline() const {
+    const TFaceMetrics& design = m_face->Metrics();
+    double scale = static_cast<double>(m_ppem) / design.unitsPerEm;
+    TLineDecoration line;
+    line.thickness = std::max(1, RoundToInt(design.underlineThickness * scale));
+    line.position = RoundToInt(design.underlinePosition * scale);
+    return line;
+}
+
+TLineDecoration TFontInstance::Strikeout() const {
+    const TFaceMetrics& design = m_face->Metrics();
+    double scale = static_cast<double>(m_ppem) / design.unitsPerEm;
+    TLineDecoration line;
+    line.thickness = std::max(1, RoundToInt(design.strikeoutSize * scale));
+    line.position = RoundToInt(design.strikeoutPosition * scale);
+    return line;
+}
+
+} // namespace gdi

@@ -1,0 +1,265 @@
+#include "platform/gdi/FontMatch_p.h"
+
+#include "platform/gdi/TextEncoding_p.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <map>
+#include <mutex>
+#include <tuple>
+
+namespace gdi {
+
+namespace {
+
+constexpr BYTE kSymbolCharset = 2;
+constexpr BYTE kShiftJisCharset = 128;
+constexpr BYTE kHangulCharset = 129;
+constexpr BYTE kJohabCharset = 130;
+constexpr BYTE kGb2312Charset = 134;
+constexpr BYTE kBig5Charset = 136;
+constexpr BYTE kFixedPitch = 1;
+constexpr BYTE kFamilyRoman = 0x10;
+constexpr BYTE kFamilyModern = 0x30;
+
+// Faces of the producer's machine and the installed face that stands in for each. The first
+// group keeps every advance width of the original; the rest only keep the look.
+struct TSubstitute {
+    const char16_t* name; // lower case
+    const char* family;
+    bool metricCompatible;
+};
+
+constexpr TSubstitute kSubstitutes[] = {
+    {u"arial", "Liberation Sans", true},
+    {u"helvetica", "Liberation Sans", true},
+    {u"arial narrow", "Liberation Sans Narrow", true},
+    {u"times new roman", "Liberation Serif", true},
+    {u"times", "Liberation Serif", true},
+    {u"courier new", "Liberation Mono", true},
+    {u"courier", "Liberation Mono", true},
+    {u"calibri", "Carlito", true},
+    {u"cambria", "Caladea", true},
+    {u"ms sans serif", "Liberation Sans", false},
+    {u"microsoft sans serif", "Liberation Sans", false},
+    {u"ms shell dlg", "Liberation Sans", false},
+    {u"ms shell dlg 2", "Liberation Sans", false},
+    {u"tahoma", "DejaVu Sans", false},
+    {u"verdana", "DejaVu Sans", false},
+    {u"segoe ui", "Liberation Sans", false},
+    {u"system", "Liberation Sans", false},
+    {u"fixedsys", "Liberation Mono", false},
+    {u"terminal", "Liberation Mono", false},
+    {u"lucida console", "Liberation Mono", false},
+    {u"consolas", "Liberation Mono", false},
+    {u"ms serif", "Liberation Serif", false},
+    {u"georgia", "Liberation Serif", false},
+    {u"book antiqua", "Liberation Serif", false},
+    {u"garamond", "Liberation Serif", false},
+    {u"century schoolbook", "Liberation Serif", false},
+    {u"symbol", "OpenSymbol", false},
+    {u"wingdings", "OpenSymbol", false},
+    {u"wingdings 2", "OpenSymbol", false},
+    {u"wingdings 3", "OpenSymbol", false},
+    {u"webdings", "OpenSymbol", false},
+};
+
+using TCacheKey = std::tuple<std::u16string, LONG, bool, BYTE, BYTE>;
+
+std::mutex g_cacheLock;
+std::map<TCacheKey, TFaceMatch>& Cache() {
+    static std::map<TCacheKey, TFaceMatch> cache;
+    return cache;
+}
+
+const TSubstitute* FindSubstitute(const std::u16string& faceName) {
+    std::u16string lower = AsciiLower(faceName);
+    for (const auto& entry : kSubstitutes) {
+        if (lower == entry.name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The family name as fontconfig spells it when a face of that family is installed.
+std::string InstalledFamily(const std::string& family) {
+    if (family.empty()) {
+        return {};
+    }
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    std::string found;
+    if (set != nullptr && set->nfont > 0) {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(set->fonts[0], FC_FAMILY, 0, &name) == FcResultMatch) {
+            found = reinterpret_cast<const char*>(name);
+        }
+    }
+    if (set != nullptr) {
+        FcFontSetDestroy(set);
+    }
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
+// The language fontconfig should cover for a CJK character set; empty for the others.
+const char* CjkLanguage(BYTE charSet) {
+    switch (charSet) {
+    case kShiftJisCharset:
+        return "ja";
+    case kHangulCharset:
+    case kJohabCharset:
+        return "ko";
+    case kGb2312Charset:
+        return "zh-cn";
+    case kBig5Charset:
+        return "zh-tw";
+    default:
+        return "";
+    }
+}
+
+// A family that covers the language, found through fontconfig's own preferences.
+std::string FamilyForLanguage(const char* language) {
+    FcPattern* pattern = FcPatternCreate();
+    FcLangSet* languages = FcLangSetCreate();
+    FcLangSetAdd(languages, reinterpret_cast<const FcChar8*>(language));
+    FcPatternAddLangSet(pattern, FC_LANG, languages);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+    std::string family;
+    if (found != nullptr) {
+        FcLangSet* covered = nullptr;
+        FcChar8* name = nullptr;
+        if (FcPatternGetLangSet(found, FC_LANG, 0, &covered) == FcResultMatch &&
+            FcLangSetHasLang(covered, reinterpret_cast<const FcChar8*>(language)) == FcLangEqual &&
+            FcPatternGetString(found, FC_FAMILY, 0, &name) == FcResultMatch) {
+            family = reinterpret_cast<const char*>(name);
+        }
+        FcPatternDestroy(found);
+    }
+    FcLangSetDestroy(languages);
+    FcPatternDestroy(pattern);
+    return family;
+}
+
+std::string FamilyByPitchAndFamily(BYTE pitchAndFamily) {
+    BYTE family = pitchAndFamily & 0xF0;
+    if ((pitchAndFamily & 0x03) == kFixedPitch || family == kFamilyModern) {
+        return "Liberation Mono";
+    }
+    if (family == kFamilyRoman) {
+        return "Liberation Serif";
+    }
+    return "Liberation Sans";
+}
+
+int FontconfigWeight(LONG weight) {
+    if (weight <= 0) {
+        weight = 400;
+    }
+    return FcWeightFromOpenType(weight > 1000 ? 1000 : static_cast<int>(weight));
+}
+
+// Picks the file of `family` closest to the weight and slant; fills file, index and the
+// synthesis flags.
+bool ResolveFile(const std::string& family, const TFaceRequest& request, TFaceMatch& match) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FontconfigWeight(request.weight));
+    FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* found = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (found == nullptr) {
+        return false;
+    }
+    FcChar8* file = nullptr;
+    FcChar8* foundFamily = nullptr;
+    int index = 0;
+    int weight = FC_WEIGHT_REGULAR;
+    int slant = FC_SLANT_ROMAN;
+    bool ok = FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch;
+    if (ok) {
+        match.file = reinterpret_cast<const char*>(file);
+        FcPatternGetInteger(found, FC_INDEX, 0, &index);
+        FcPatternGetInteger(found, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(found, FC_SLANT, 0, &slant);
+        if (FcPatternGetString(found, FC_FAMILY, 0, &foundFamily) == FcResultMatch) {
+            match.family = reinterpret_cast<const char*>(foundFamily);
+        }
+        match.index = index;
+        match.syntheticBold = request.weight >= 600 && weight < FC_WEIGHT_DEMIBOLD;
+        match.syntheticItalic = request.italic && slant == FC_SLANT_ROMAN;
+    }
+    FcPatternDestroy(found);
+    return ok;
+}
+
+TFaceMatch Resolve(const TFaceRequest& request) {
+    TFaceMatch match;
+    const TSubstitute* substitute = FindSubstitute(request.faceName);
+    std::string requested = Utf16ToUtf8(request.faceName);
+    std::string family = InstalledFamily(requested);
+    bool nameKept = !family.empty();
+    if (family.empty() && request.charSet != kSymbolCharset) {
+        const char* language = CjkLanguage(request.charSet);
+        if (*language != '\0') {
+            family = FamilyForLanguage(language);
+        }
+    }
+    if (family.empty() && substitute != nullptr) {
+        family = InstalledFamily(substitute->family);
+        nameKept = !family.empty() && substitute->metricCompatible;
+    }
+    if (family.empty() && request.charSet == kSymbolCharset) {
+        family = InstalledFamily("OpenSymbol");
+    }
+    if (family.empty()) {
+        family = InstalledFamily(FamilyByPitchAndFamily(request.pitchAndFamily));
+    }
+    if (family.empty()) {
+        family = "sans-serif";
+    }
+    if (!ResolveFile(family, request, match)) {
+        return match;
+    }
+    match.name =
+        nameKept && !request.faceName.empty() ? request.faceName : Utf8ToUtf16(match.family);
+    match.symbolMapped = request.charSet == kSymbolCharset;
+    return match;
+}
+
+} // namespace
+
+std::string SubstituteFaceName(const std::u16string& faceName) {
+    const TSubstitute* substitute = FindSubstitute(faceName);
+    return substitute != nullptr ? substitute->family : std::string();
+}
+
+bool MatchFontFace(const TFaceRequest& request, TFaceMatch& match) {
+    TCacheKey key{AsciiLower(request.faceName), request.weight >= 600 ? 700 : 400, request.italic,
+                  request.charSet, request.pitchAndFamily};
+    std::lock_guard<std::mutex> guard(g_cacheLock);
+    auto& cache = Cache();
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        it = cache.emplace(key, Resolve(request)).first;
+    }
+    match = it->second;
+    if (!match.name.empty() && AsciiLower(match.name) == std::get<0>(key)) {
+        match.name = request.faceName;
+    }
+    return !match.file.empty();
+}
+
+} // namespace gdi

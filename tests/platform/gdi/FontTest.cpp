@@ -1,0 +1,262 @@
+// Face matching, height semantics and advances of realised fonts. Expected advances are the
+// spacing arrays a real system wrote for the same strings (the conformance scenes' records).
+#include "platform/gdi/FontInstance_p.h"
+#include "platform/gdi/FontMatch_p.h"
+#include "platform/gdi/TextEncoding_p.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace gdi;
+
+namespace {
+
+LOGFONTW MakeFont(const std::u16string& face, LONG height, LONG weight = FW_NORMAL,
+                  BYTE charSet = DEFAULT_CHARSET, LONG width = 0) {
+    LOGFONTW font{};
+    font.lfHeight = height;
+    font.lfWidth = width;
+    font.lfWeight = weight;
+    font.lfCharSet = charSet;
+    for (size_t i = 0; i < face.size() && i < LF_FACESIZE - 1; ++i) {
+        font.lfFaceName[i] = face[i];
+    }
+    return font;
+}
+
+TFaceRequest RequestOf(const LOGFONTW& font) {
+    TFaceRequest request;
+    for (int i = 0; i < LF_FACESIZE && font.lfFaceName[i] != 0; ++i) {
+        request.faceName += font.lfFaceName[i];
+    }
+    request.weight = font.lfWeight;
+    request.italic = font.lfItalic != 0;
+    request.charSet = font.lfCharSet;
+    request.pitchAndFamily = font.lfPitchAndFamily;
+    return request;
+}
+
+std::unique_ptr<TFontInstance> Realise(const LOGFONTW& font) {
+    TFaceMatch match;
+    if (!MatchFontFace(RequestOf(font), match)) {
+        return nullptr;
+    }
+    auto face = TFontFace::Open(match.file, match.index);
+    if (!face) {
+        return nullptr;
+    }
+    return std::make_unique<TFontInstance>(face, match, font, 1.0, 1.0,
+                                           std::array<double, 4>{1, 0, 0, 1});
+}
+
+std::vector<int> Advances(TFontInstance& font, const std::u16string& text) {
+    std::vector<int> advances;
+    for (char16_t c : text) {
+        advances.push_back(font.Advance(font.GlyphFor(c)));
+    }
+    return advances;
+}
+
+} // namespace
+
+TEST(FontMatch, ResolvesEachNamedFaceToItsInstalledStandIn) {
+    struct TCase {
+        const char16_t* face;
+        BYTE pitchAndFamily;
+        const char* family;
+    } cases[] = {
+        {u"Arial", 0, "Liberation Sans"},
+        {u"arial", 0, "Liberation Sans"},
+        {u"Helvetica", 0, "Liberation Sans"},
+        {u"Times New Roman", 0, "Liberation Serif"},
+        {u"Courier New", 0, "Liberation Mono"},
+        {u"Calibri", 0, "Carlito"},
+        {u"Cambria", 0, "Caladea"},
+        {u"MS Sans Serif", 0, "Liberation Sans"},
+        {u"Tahoma", 0, "DejaVu Sans"},
+        {u"Verdana", 0, "DejaVu Sans"},
+        {u"Liberation Serif", 0, "Liberation Serif"},
+        {u"No Such Face", FF_ROMAN | VARIABLE_PITCH, "Liberation Serif"},
+        {u"No Such Face", FF_MODERN | FIXED_PITCH, "Liberation Mono"},
+        {u"No Such Face", FF_SWISS, "Liberation Sans"},
+        {u"", 0, "Liberation Sans"},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(entry.face));
+        TFaceRequest request;
+        request.faceName = entry.face;
+        request.pitchAndFamily = entry.pitchAndFamily;
+        TFaceMatch match;
+        ASSERT_TRUE(MatchFontFace(request, match));
+        EXPECT_EQ(match.family, entry.family);
+        EXPECT_FALSE(match.symbolMapped);
+        EXPECT_FALSE(match.syntheticBold);
+    }
+}
+
+TEST(FontMatch, KeepsTheRequestedNameOnlyForMetricCompatibleStandIns) {
+    TFaceRequest request;
+    request.faceName = u"Times New Roman";
+    TFaceMatch match;
+    ASSERT_TRUE(MatchFontFace(request, match));
+    EXPECT_EQ(match.name, u"Times New Roman");
+    request.faceName = u"Tahoma";
+    ASSERT_TRUE(MatchFontFace(request, match));
+    EXPECT_EQ(match.name, u"DejaVu Sans");
+}
+
+TEST(FontMatch, PicksBoldAndItalicFilesOfTheFamily) {
+    TFaceRequest request;
+    request.faceName = u"Arial";
+    request.weight = FW_BOLD;
+    request.italic = true;
+    TFaceMatch match;
+    ASSERT_TRUE(MatchFontFace(request, match));
+    EXPECT_NE(match.file.find("BoldItalic"), std::string::npos) << match.file;
+    EXPECT_FALSE(match.syntheticBold);
+    EXPECT_FALSE(match.syntheticItalic);
+}
+
+TEST(FontMatch, SymbolFontsNeverDrawTheirCharactersAsLetters) {
+    for (const char16_t* face : {u"Symbol", u"Wingdings"}) {
+        SCOPED_TRACE(Utf16ToUtf8(face));
+        auto font = Realise(MakeFont(face, -22, FW_NORMAL, SYMBOL_CHARSET));
+        ASSERT_TRUE(font);
+        EXPECT_TRUE(font->Match().symbolMapped);
+        auto latin = Realise(MakeFont(u"Arial", -22));
+        ASSERT_TRUE(latin);
+        for (char32_t c : {U'a', U'A', U'W', U'\U0000F061'}) {
+            UINT glyph = font->GlyphFor(c);
+            // Either the face has a symbol map, or the character is a missing-glyph box.
+            if (!font->Face().Metrics().hasSymbolMap) {
+                EXPECT_EQ(glyph, 0u) << static_cast<unsigned>(c);
+            }
+        }
+        EXPECT_EQ(font->Metrics().tmCharSet, SYMBOL_CHARSET);
+    }
+}
+
+TEST(FontMatch, CjkCharsetFindsAFaceCoveringTheScript) {
+    TFaceRequest request;
+    request.faceName = u"SimSun";
+    request.charSet = GB2312_CHARSET;
+    TFaceMatch match;
+    ASSERT_TRUE(MatchFontFace(request, match));
+    auto face = TFontFace::Open(match.file, match.index);
+    ASSERT_TRUE(face);
+    if (face->GlyphIndex(U'\u4E2D', false) == 0) {
+        GTEST_SKIP() << "no face with Chinese characters installed";
+    }
+    EXPECT_NE(face->GlyphIndex(U'\u6587', false), 0u) << match.family;
+}
+
+// Negative heights are the character height (the em), positive ones the cell height.
+TEST(FontMetrics, HeightsFollowTheCharacterAndCellConventions) {
+    for (const char16_t* face : {u"Arial", u"Times New Roman", u"Courier New"}) {
+        for (LONG height : {8, 12, 18, 26, 40, 72}) {
+            SCOPED_TRACE(Utf16ToUtf8(face) + " " + std::to_string(height));
+            auto negative = Realise(MakeFont(face, -height));
+            ASSERT_TRUE(negative);
+            const TEXTMETRICW& tm = negative->Metrics();
+            EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, height);
+            EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+            auto positive = Realise(MakeFont(face, height));
+            ASSERT_TRUE(positive);
+            EXPECT_NEAR(positive->Metrics().tmHeight, height, 1);
+        }
+    }
+}
+
+TEST(FontMetrics, MatchTheReferenceMetricsOfArial) {
+    // Arial -12 on the reference system: ascent 11, descent 3, internal leading 2.
+    auto font = Realise(MakeFont(u"Arial", -12));
+    ASSERT_TRUE(font);
+    const TEXTMETRICW& tm = font->Metrics();
+    EXPECT_EQ(tm.tmAscent, 11);
+    EXPECT_EQ(tm.tmDescent, 3);
+    EXPECT_EQ(tm.tmInternalLeading, 2);
+    EXPECT_EQ(tm.tmWeight, FW_NORMAL);
+    EXPECT_EQ(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, TMPF_FIXED_PITCH); // variable pitch
+    EXPECT_EQ(tm.tmPitchAndFamily & 0xF0, FF_SWISS);
+    auto mono = Realise(MakeFont(u"Courier New", -12));
+    ASSERT_TRUE(mono);
+    EXPECT_EQ(mono->Metrics().tmPitchAndFamily & TMPF_FIXED_PITCH, 0);
+    EXPECT_EQ(mono->Metrics().tmPitchAndFamily & 0xF0, FF_MODERN);
+}
+
+TEST(FontMetrics, ZeroHeightGivesTheDefaultCell) {
+    auto font = Realise(MakeFont(u"Arial", 0));
+    ASSERT_TRUE(font);
+    EXPECT_NEAR(font->Metrics().tmHeight, 16, 1);
+}
+
+TEST(FontAdvances, MatchTheSpacingArraysTheReferenceRecorded) {
+    struct TCase {
+        const char16_t* face;
+        LONG height;
+        LONG weight;
+        LONG width;
+        const char16_t* text;
+        std::vector<int> advances;
+    } cases[] = {
+        {u"Arial",
+         -12,
+         400,
+         0,
+         u"-12 Hxgy fox jumps",
+         {4, 7, 7, 3, 9, 6, 7, 6, 3, 3, 7, 6, 3, 3, 7, 10, 7, 6}},
+        {u"Arial",
+         12,
+         400,
+         0,
+         u"+12 Hxgy fox jumps",
+         {6, 6, 6, 3, 8, 6, 6, 6, 3, 3, 6, 6, 3, 2, 6, 9, 6, 6}},
+        {u"Arial",
+         18,
+         400,
+         0,
+         u"+18 Hxgy fox jumps",
+         {9, 9, 9, 4, 12, 8, 9, 8, 4, 4, 9, 8, 4, 4, 9, 13, 9, 8}},
+        {u"Arial", -26, 400, 0, u"-26 Hxgy fox", {9, 14, 14, 7, 19, 13, 14, 13, 7, 7, 14, 13}},
+        {u"Times New Roman",
+         -18,
+         400,
+         0,
+         u"-18 Hxgy fox jumps",
+         {6, 9, 9, 5, 13, 9, 9, 9, 5, 6, 9, 9, 5, 5, 9, 14, 9, 7}},
+        {u"Times New Roman",
+         26,
+         400,
+         0,
+         u"+26 Hxgy fox",
+         {13, 12, 12, 6, 17, 12, 12, 12, 6, 8, 12, 12}},
+        {u"Courier New", 18, 400, 0, u"+18 Hxgy", {10, 10, 10, 10, 10, 10, 10, 10}},
+        {u"Arial", -17, 700, 0, u"Aaf", {12, 9, 6}},
+        {u"Times New Roman", -17, 400, 0, u"Aaf", {12, 8, 6}},
+        {u"Arial", -20, 400, 5, u"Width 5", {8, 2, 5, 3, 5, 3, 5}},
+        {u"Arial", -20, 400, 12, u"Width 12", {19, 4, 11, 6, 11, 6, 11, 11}},
+        {u"Arial", -16, 400, 0, u"\u00C7a d\u00E9j\u00E0", {12, 9, 4, 9, 9, 4, 9}},
+        {u"Arial", -16, 400, 0, u"\u0395\u03BB\u03BB\u03B7\u03BD", {11, 8, 8, 9, 8}},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(entry.text));
+        auto font =
+            Realise(MakeFont(entry.face, entry.height, entry.weight, DEFAULT_CHARSET, entry.width));
+        ASSERT_TRUE(font);
+        EXPECT_EQ(Advances(*font, entry.text), entry.advances);
+    }
+}
+
+TEST(FontDecorations, LieAtTheFontsOwnPositions) {
+    auto font = Realise(MakeFont(u"Arial", -40));
+    ASSERT_TRUE(font);
+    TLineDecoration underline = font->Underline();
+    TLineDecoration strikeout = font->Strikeout();
+    EXPECT_LT(underline.position, 0);
+    EXPECT_GE(underline.thickness, 2);
+    EXPECT_GT(strikeout.position, 5);
+    EXPECT_LT(strikeout.position, font->Metrics().tmAscent);
+}
