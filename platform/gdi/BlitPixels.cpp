@@ -35,7 +35,10 @@ void BlitRect(TSurface& surface, const TBlitPixels& blit, const RECT& rect) {
     const BYTE foreground = Rop3Index(blit.rop);
     const BYTE background = Rop3Index(blit.backgroundRop);
     const bool needSource = blit.source != nullptr;
-    const bool solidPattern = blit.pattern.tile == nullptr;
+    const TFill* fill = blit.pattern;
+    const bool solidPattern = fill == nullptr || fill->kind != TFill::Kind::Pattern;
+    const std::uint32_t solid =
+        fill != nullptr && fill->kind == TFill::Kind::Solid ? fill->color : 0;
     const std::uint32_t keep = blit.keepsAlpha ? ~0u : 0x00FFFFFFu;
     for (int y = rect.top; y < rect.bottom; ++y) {
         std::uint32_t* row = surface.Row(y);
@@ -45,7 +48,9 @@ void BlitRect(TSurface& surface, const TBlitPixels& blit, const RECT& rect) {
                 continue;
             const BYTE index =
                 blit.mask == nullptr || MaskIsSet(blit, x, y) ? foreground : background;
-            const std::uint32_t p = solidPattern ? blit.pattern.color : blit.pattern.At(x, y);
+            std::uint32_t p = solid;
+            if (!solidPattern && !fill->At(x, y, p))
+                p = 0;
             const std::uint32_t d = row[x];
             const std::uint32_t result = ApplyRop3(index, p, s, d);
             row[x] = result & keep;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gdi/Dib_p.h"
+#include "platform/gdi/Raster_p.h"
 #include "platform/gdi/Rop3_p.h"
 #include "platform/gdi/Surface_p.h"
 
@@ -11,28 +12,6 @@
 #include <vector>
 
 namespace gdi {
-
-// The brush as a blit sees it: one colour, or a tile repeated from the brush origin (device
-// pixels). Hatched brushes arrive as tiles with the background colour filled in: blits draw
-// hatches opaque whatever the background mode.
-struct TBlitPattern {
-    std::uint32_t color = 0;      // 0x00RRGGBB of a solid brush
-    const TImage* tile = nullptr; // borrowed; null for a solid brush
-    int originX = 0;
-    int originY = 0;
-
-    std::uint32_t At(int x, int y) const {
-        if (tile == nullptr || tile->width <= 0 || tile->height <= 0)
-            return color;
-        int tx = (x - originX) % tile->width;
-        int ty = (y - originY) % tile->height;
-        if (tx < 0)
-            tx += tile->width;
-        if (ty < 0)
-            ty += tile->height;
-        return tile->At(tx, ty) & 0xFFFFFF;
-    }
-};
 
 // One blit's inputs, all in device pixels. The source picture's pixel (0, 0) lies on device
 // pixel (sourceX, sourceY); so does the mask's on (maskX, maskY). Where the mask has white (a
@@ -49,10 +28,51 @@ struct TBlitPixels {
     int maskY = 0;
     DWORD backgroundRop = 0x00AA0029; // where the mask is black (NOP keeps the destination)
     bool useKey = false;
-    std::uint32_t key = 0; // 0x00RRGGBB colour that is not drawn
-    TBlitPattern pattern;
-    bool keepsAlpha = false; // the operation reaches the fourth byte (32-bit DIB sections)
+    std::uint32_t key = 0;          // 0x00RRGGBB colour that is not drawn
+    const TFill* pattern = nullptr; // borrowed; null reads as black
+    bool keepsAlpha = false;        // the operation reaches the fourth byte (32-bit DIB sections)
 };
+
+// A block transfer as the API calls hand it to the raster code, in device pixels. The
+// destination is the rectangle from (dstX, dstY) extending dstWidth x dstHeight (negative
+// extents run left or up from the corner and mirror the picture); the source likewise inside
+// `source`, whose pixel (0, 0) is the source's (sourceOriginX, sourceOriginY).
+struct TBlitRequest {
+    int dstX = 0, dstY = 0, dstWidth = 0, dstHeight = 0;
+    const TImage* source = nullptr; // borrowed; null when the operation takes no source
+    int srcX = 0, srcY = 0, srcWidth = 0, srcHeight = 0;
+    // How source colours meet the destination's kind: a monochrome source takes the
+    // destination's text colour for black and background colour for white; a colour source
+    // on a monochrome destination turns white where it has `sourceBackground`, black elsewhere
+    // (a DIB instead goes to the nearer of black and white).
+    bool sourceMonochrome = false;
+    bool sourceIsDib = false;
+    std::uint32_t sourceBackground = 0xFFFFFF;
+    bool sourceHasAlpha = false; // a 32-bpp DIB section: raster operations keep its fourth byte
+    DWORD rop = 0x00CC0020;
+    DWORD backgroundRop = 0x00AA0029;
+    int stretchMode = 3;          // COLORONCOLOR
+    const TImage* mask = nullptr; // borrowed; its (maskX, maskY) lies on the destination corner
+    int maskX = 0, maskY = 0;
+    bool useKey = false;
+    std::uint32_t key = 0;
+    bool blend = false; // AlphaBlend instead of a raster operation
+    unsigned constantAlpha = 255;
+    bool perPixelAlpha = false;
+};
+
+// Draws a block transfer on the DC's surface inside its clip (nothing without a surface).
+void DrawBlit(TDeviceContext& dc, const TBlitRequest& request);
+
+// The device rectangle of a logical one: its corner (x, y) and far corner (x + w, y + h)
+// through the DC's transform, as a corner and signed extents.
+struct TDeviceBox {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+TDeviceBox ToDeviceBox(TDeviceContext& dc, int x, int y, int width, int height);
+
+// The effective clip of a DC as rectangles.
+std::vector<RECT> ClipRects(TDeviceContext& dc);
 
 // Runs the blit over `area` intersected with the surface and with the union of `clip`
 // (disjoint device rectangles). A null clip means no clipping; an empty one, nothing visible.

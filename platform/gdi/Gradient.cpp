@@ -1,6 +1,8 @@
 // GradientFill's rasterisation.
 #include "platform/gdi/Gradient_p.h"
 
+#include "platform/gdi/Surface_p.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -106,3 +108,55 @@ void GradientTrianglePixels(TSurface& surface, const TGradientVertex& a, const T
 }
 
 } // namespace gdi
+
+using namespace gdi;
+
+BOOL GradientFill(HDC hdc, const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh,
+                  ULONG meshCount, ULONG mode) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (dc == nullptr || vertices == nullptr || mesh == nullptr ||
+        (mode != GRADIENT_FILL_RECT_H && mode != GRADIENT_FILL_RECT_V &&
+         mode != GRADIENT_FILL_TRIANGLE)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // Every mesh entry must name vertices that exist.
+    const ULONG perEntry = mode == GRADIENT_FILL_TRIANGLE ? 3 : 2;
+    const auto* indices = static_cast<const ULONG*>(mesh);
+    for (std::uint64_t i = 0; i < std::uint64_t{meshCount} * perEntry; ++i)
+        if (indices[i] >= vertexCount) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+    if (!dc->Driver().GradientFill(*dc, vertices, vertexCount, mesh, meshCount, mode))
+        return FALSE;
+    TSurface* surface = dc->Surface();
+    if (surface == nullptr)
+        return TRUE;
+    auto device = [&](ULONG index) {
+        const TRIVERTEX& v = vertices[index];
+        const POINT p = dc->ToDevicePoint(v.x, v.y);
+        return TGradientVertex{p.x, p.y, v.Red, v.Green, v.Blue, v.Alpha};
+    };
+    const std::vector<RECT> clip = ClipRects(*dc);
+    const TBitmap* bitmap = dc->State().m_bitmap.Get();
+    const bool keepsAlpha =
+        bitmap != nullptr && bitmap->m_isDibSection && bitmap->m_bitsPixel == 32;
+    dc->BeginDraw();
+    for (ULONG i = 0; i < meshCount; ++i) {
+        const ULONG* entry = indices + i * perEntry;
+        if (mode == GRADIENT_FILL_TRIANGLE)
+            GradientTrianglePixels(*surface, device(entry[0]), device(entry[1]), device(entry[2]),
+                                   keepsAlpha, &clip);
+        else
+            GradientRectPixels(*surface, device(entry[0]), device(entry[1]),
+                               mode == GRADIENT_FILL_RECT_V, keepsAlpha, &clip);
+    }
+    if (surface->m_monochrome)
+        for (const RECT& r : clip)
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    surface->Row(y)[x] = ToMonochrome(surface->Row(y)[x]);
+    dc->EndDraw();
+    return TRUE;
+}
