@@ -135,11 +135,6 @@ void RunAddToList() {
         JobSettings.OutputDir, tallyvane::path::ChangeFileExt(JobSettings.OutputName, ".emf")));
 }
 
-bool FileExists(const std::string& path) {
-    DWORD attributes = GetFileAttributes(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void RunConvertList() {
     std::vector<std::string> sources, targets;
     WIN32_FIND_DATA found;
@@ -165,20 +160,23 @@ void RunConvertList() {
     if (!shown)
         window->ShowMinimized();
     bool converted = window->ConvertPageList(sources, targets, shown, saveMode);
+    std::vector<bool> written(sources.size());
+    for (size_t i = 0; i < sources.size(); ++i)
+        written[i] = window->PageWritten(i);
     window.reset();
 
     // The sources go once the user has decided: after a confirmed conversion, or after a
     // cancelled preview. A source stays when nothing could have converted it: no conversion
-    // window, a failed run that showed no preview, or (outside save mode, where the user may
-    // have picked another directory) a target that was not written.
+    // window, a failed run that showed no preview, or a page whose image was not written.
     bool decided = converted || shown;
     if (!JobSettings.KeepSources && ConversionAvailable() && decided) {
-        std::string written = ExtensionOfFormat(ImgProperty.GetFormat());
         for (size_t i = 0; i < sources.size(); ++i) {
-            if (converted && !saveMode &&
-                (written.empty() ||
-                 !FileExists(tallyvane::path::ChangeFileExt(targets[i], written))))
+            if (converted && !written[i]) {
+                if (JobSettings.ReportLevel != 0)
+                    ShowInformation("Tallyvane!: Image has not been created.\nFile kept: " +
+                                    sources[i]);
                 continue;
+            }
             if (!DeleteFile(sources[i].c_str()) && JobSettings.ReportLevel != 0)
                 ShowInformation("File not deleted.");
         }
@@ -274,16 +272,17 @@ void RunJob() {
         break;
     }
 
-    // The unit, with a one-by-one placeholder as the target box.
+    // The unit. The target box stays the screen that ResetDefaults set, so that a job with no
+    // scale option fits the page to the screen.
     switch (job.SizeUnit) {
     case kSizeMM:
-        ImgProperty.SetMMSize(1.0f, 1.0f);
+        ImgProperty.SelectUnit(kUnitMM);
         break;
     case kSizeInches:
-        ImgProperty.SetInchSize(1.0f, 1.0f);
+        ImgProperty.SelectUnit(kUnitInches);
         break;
     default:
-        ImgProperty.SetPixelSize(1, 1);
+        ImgProperty.SelectUnit(kUnitPixels);
         break;
     }
 
