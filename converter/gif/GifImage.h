@@ -23,6 +23,9 @@
 
 inline constexpr std::uint32_t NoColor = 0x1FFFFFFF;
 
+// The registered clipboard format that carries GIF data (length-prefixed).
+inline constexpr const char* kGifClipboardFormat = "GIF Image";
+
 inline constexpr std::uint32_t GifColor(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return std::uint32_t{r} | (std::uint32_t{g} << 8) | (std::uint32_t{b} << 16);
 }

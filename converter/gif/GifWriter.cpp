@@ -8,7 +8,11 @@
 #include "converter/gif/GifLzw.h"
 #include "converter/gif/GifStream_p.h"
 
+#include "platform/WinBase.h"
+#include "platform/WinUser.h"
+
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -276,5 +280,15 @@ TGifClipboardData TGIFImage::ExportToClipboard() {
             return data;
     }
     data.GifData = SaveGIF(true);
+    // The block reaches the clipboard only while it is open; otherwise it is freed again.
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, data.GifData.size());
+    if (block != nullptr) {
+        if (void* p = GlobalLock(block)) {
+            std::memcpy(p, data.GifData.data(), data.GifData.size());
+            GlobalUnlock(block);
+        }
+        if (SetClipboardData(RegisterClipboardFormat(kGifClipboardFormat), block) == nullptr)
+            GlobalFree(block);
+    }
     return data;
 }
