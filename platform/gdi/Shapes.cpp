@@ -1,0 +1,373 @@
+// Rectangles, round rectangles, ellipses, arcs, chords and pies.
+//
+// In the compatible graphics mode a box is exclusive: its corners go to the device, are put in
+// order, and the right and bottom edges are taken in by one pixel. What remains is the
+// inclusive box: a one-pixel pen draws along its outermost pixels and a shape with no pen fills
+// it less its right and bottom edge (so Rectangle(0, 0, 10, 10) with the null pen fills
+// 9 x 9 pixels). In the advanced mode the box is inclusive as given, and a rotated or sheared
+// box is drawn as a transformed path.
+#include "platform/gdi/Draw_p.h"
+#include "platform/gdi/Shape_p.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace gdi {
+TPointD DevicePoint(TDeviceContext& dc, double x, double y);
+void OutputFigure(TDeviceContext& dc, const TDevicePath& figure, bool fill);
+} // namespace gdi
+
+using namespace gdi;
+
+namespace {
+
+// The inclusive device box of a logical box; false when the transform rotates or shears.
+bool InclusiveBox(TDeviceContext& dc, int left, int top, int right, int bottom, RECT& box) {
+    const TDcState& s = dc.State();
+    if (!s.m_toDevice.IsAxisAligned()) {
+        return false;
+    }
+    const TPointD a = DevicePoint(dc, left, top), b = DevicePoint(dc, right, bottom);
+    box = RECT{RoundCoord(std::min(a.x, b.x)), RoundCoord(std::min(a.y, b.y)),
+               RoundCoord(std::max(a.x, b.x)), RoundCoord(std::max(a.y, b.y))};
+    if (s.m_graphicsMode == GM_COMPATIBLE) {
+        box.right -= 1;
+        box.bottom -= 1;
+    }
+    return true;
+}
+
+// The corners of a logical box as a device path (for rotated boxes).
+TDevicePath TransformedBox(TDeviceContext& dc, int left, int top, int right, int bottom) {
+    TDevicePath path;
+    path.MoveTo(DevicePoint(dc, right, top));
+    path.LineTo(DevicePoint(dc, left, top));
+    path.LineTo(DevicePoint(dc, left, bottom));
+    path.LineTo(DevicePoint(dc, right, bottom));
+    path.Close();
+    return path;
+}
+
+TPixRegion SpansRegion(int left, int top, int right, int bottom, int width, int height) {
+    std::vector<pixman_box32_t> boxes;
+    RoundRectSpans(left, top, right, bottom, width, height, [&](int y, int x0, int x1) {
+        boxes.push_back({x0, y, x1, y + 1});
+    });
+    TPixRegion region;
+    if (!boxes.empty()) {
+        pixman_region32_fini(region.Raw());
+        pixman_region32_init_rects(region.Raw(), boxes.data(), static_cast<int>(boxes.size()));
+    }
+    return region;
+}
+
+// The pixels of `shape` that touch a pixel outside it (4-neighbourhood): its one-pixel outline.
+TPixRegion InnerBoundary(const TPixRegion& shape) {
+    TPixRegion inner = shape;
+    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+        TPixRegion moved = shape;
+        moved.Offset(dx, dy);
+        inner.Intersect(moved);
+    }
+    TPixRegion outline = shape;
+    outline.Subtract(inner);
+    return outline;
+}
+
+// Draws a round rectangle or ellipse on an inclusive device box. `cw`, `ch` are the corner
+// ellipse's size in pixels (the box's size for an ellipse).
+void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
+    TDcState& s = dc.State();
+    const TStroke stroke = MakeStroke(dc);
+    const TFill brush = RealizeBrush(dc, s.m_brush.Get());
+    const int rop2 = s.m_rop2;
+    const bool ellipse = cw >= box.right - box.left + 1 && ch >= box.bottom - box.top + 1;
+    if (PathOpen(dc)) {
+        s.m_path.path.Append(RoundRectPath(box.left, box.top, box.right, box.bottom, cw, ch));
+        s.m_path.newFigure = true;
+        return;
+    }
+    if (stroke.IsNone()) {
+        FillRegion(dc, SpansRegion(box.left, box.top, box.right, box.bottom, cw, ch), brush, rop2);
+        return;
+    }
+    if (stroke.cosmetic && stroke.dashes.empty()) {
+        const TPixRegion shape =
+            SpansRegion(box.left, box.top, box.right + 1, box.bottom + 1, cw, ch);
+        const TPixRegion outline = InnerBoundary(shape);
+        TPixRegion interior = shape;
+        interior.Subtract(outline);
+        FillRegion(dc, interior, brush, rop2);
+        FillRegion(dc, outline, stroke.fill, rop2);
+        return;
+    }
+    double inset = 0;
+    if (stroke.insideFrame) {
+        inset = std::min((stroke.width - 1) / 2,
+                         std::min(box.right - box.left, box.bottom - box.top) / 2.0);
+    }
+    const TDevicePath outline =
+        RoundRectPath(box.left + inset, box.top + inset, box.right - inset, box.bottom - inset,
+                      ellipse ? 1e9 : std::max(0.0, cw - 2 * inset),
+                      ellipse ? 1e9 : std::max(0.0, ch - 2 * inset));
+    if (!brush.IsNone()) {
+        FillRegion(dc, SpansRegion(box.left, box.top, box.right, box.bottom, cw, ch), brush, rop2);
+    }
+    StrokeDevicePath(dc, outline, stroke);
+}
+
+enum class TArcKind { Arc, ArcTo, Chord, Pie };
+
+BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, int xs, int ys,
+             int xe, int ye) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (!dc) {
+        return FALSE;
+    }
+    TGdiDriver& driver = dc->Driver();
+    bool ok = true;
+    switch (kind) {
+    case TArcKind::Arc:
+        ok = driver.Arc(*dc, left, top, right, bottom, xs, ys, xe, ye);
+        break;
+    case TArcKind::ArcTo:
+        ok = driver.ArcTo(*dc, left, top, right, bottom, xs, ys, xe, ye);
+        break;
+    case TArcKind::Chord:
+        ok = driver.Chord(*dc, left, top, right, bottom, xs, ys, xe, ye);
+        break;
+    case TArcKind::Pie:
+        ok = driver.Pie(*dc, left, top, right, bottom, xs, ys, xe, ye);
+        break;
+    }
+    if (!ok) {
+        return FALSE;
+    }
+    TDcState& s = dc->State();
+    // The arc is built on the inclusive device box; its direction is seen on the device, so a
+    // mapping that flips one axis turns it around.
+    RECT box;
+    TDevicePath figure;
+    bool clockwise = s.m_arcDirection == AD_CLOCKWISE;
+    if (s.m_toDevice.Determinant() < 0) {
+        clockwise = !clockwise;
+    }
+    const TPointD start = DevicePoint(*dc, xs, ys), end = DevicePoint(*dc, xe, ye);
+    if (kind == TArcKind::ArcTo) {
+        const POINT cp = s.m_currentPos;
+        figure.MoveTo(DevicePoint(*dc, cp.x, cp.y));
+    }
+    TPointD last;
+    if (InclusiveBox(*dc, left, top, right, bottom, box)) {
+        if (kind == TArcKind::Pie) {
+            figure.MoveTo({(box.left + box.right) / 2.0, (box.top + box.bottom) / 2.0});
+        }
+        last = AppendArc(figure, box.left, box.top, box.right, box.bottom, start, end, clockwise,
+                         kind == TArcKind::ArcTo || kind == TArcKind::Pie);
+    } else {
+        // A rotated box: build the arc in logical space and transform its control points.
+        TDevicePath logical;
+        if (kind == TArcKind::Pie) {
+            logical.MoveTo({(left + right) / 2.0, (top + bottom) / 2.0});
+        }
+        const bool logicalClockwise = s.m_arcDirection == AD_CLOCKWISE;
+        AppendArc(logical, left, top, right, bottom, {double(xs), double(ys)},
+                  {double(xe), double(ye)}, logicalClockwise, kind == TArcKind::Pie);
+        for (std::size_t i = 0; i < logical.points.size(); ++i) {
+            const TPointD p = s.m_toDevice.Apply(logical.points[i].x, logical.points[i].y);
+            BYTE type = logical.types[i];
+            if (kind == TArcKind::ArcTo && i == 0) {
+                type = PT_LINETO;
+            }
+            figure.Add(p, type);
+        }
+        last = figure.points.back();
+    }
+    if (kind == TArcKind::Chord || kind == TArcKind::Pie) {
+        figure.Close();
+    }
+    if (PathOpen(*dc)) {
+        s.m_path.path.Append(figure);
+        s.m_path.newFigure = kind != TArcKind::ArcTo;
+    } else {
+        OutputFigure(*dc, figure, kind == TArcKind::Chord || kind == TArcKind::Pie);
+    }
+    if (kind == TArcKind::ArcTo) {
+        const TPointD l = dc->ToLogical(last.x, last.y);
+        s.m_currentPos = {RoundCoord(l.x), RoundCoord(l.y)};
+    }
+    return TRUE;
+}
+
+} // namespace
+
+BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (!dc || !dc->Driver().Rectangle(*dc, left, top, right, bottom)) {
+        return FALSE;
+    }
+    TDcState& s = dc->State();
+    RECT box;
+    if (!InclusiveBox(*dc, left, top, right, bottom, box)) {
+        OutputFigure(*dc, TransformedBox(*dc, left, top, right, bottom), true);
+        return TRUE;
+    }
+    if (box.right < box.left || box.bottom < box.top) {
+        return TRUE; // an empty box draws nothing
+    }
+    if (PathOpen(*dc)) {
+        TDevicePath path;
+        path.MoveTo({double(box.right), double(box.top)});
+        path.LineTo({double(box.left), double(box.top)});
+        path.LineTo({double(box.left), double(box.bottom)});
+        path.LineTo({double(box.right), double(box.bottom)});
+        path.Close();
+        s.m_path.path.Append(path);
+        s.m_path.newFigure = true;
+        return TRUE;
+    }
+    const TStroke stroke = MakeStroke(*dc);
+    const TFill brush = RealizeBrush(*dc, s.m_brush.Get());
+    const int rop2 = s.m_rop2;
+    if (stroke.IsNone()) {
+        FillDeviceRect(*dc, box, brush, rop2);
+        return TRUE;
+    }
+    if (stroke.cosmetic && stroke.dashes.empty()) {
+        FillDeviceRect(*dc, RECT{box.left + 1, box.top + 1, box.right, box.bottom}, brush, rop2);
+        const TPixRegion outer(box.left, box.top, box.right + 1, box.bottom + 1);
+        TPixRegion ring = outer;
+        ring.Subtract(TPixRegion(box.left + 1, box.top + 1, box.right, box.bottom));
+        FillRegion(*dc, ring, stroke.fill, rop2);
+        return TRUE;
+    }
+    FillDeviceRect(*dc, box, brush, rop2);
+    double inset = 0;
+    if (stroke.insideFrame) {
+        inset = std::min((stroke.width - 1) / 2,
+                         std::min(box.right - box.left, box.bottom - box.top) / 2.0);
+    }
+    TDevicePath outline;
+    outline.MoveTo({box.right - inset, box.top + inset});
+    outline.LineTo({box.left + inset, box.top + inset});
+    outline.LineTo({box.left + inset, box.bottom - inset});
+    outline.LineTo({box.right - inset, box.bottom - inset});
+    outline.Close();
+    StrokeDevicePath(*dc, outline, stroke);
+    return TRUE;
+}
+
+BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (!dc || !dc->Driver().RoundRect(*dc, left, top, right, bottom, width, height)) {
+        return FALSE;
+    }
+    RECT box;
+    if (!InclusiveBox(*dc, left, top, right, bottom, box)) {
+        const TMatrix& m = dc->State().m_toDevice;
+        TDevicePath logical = RoundRectPath(left, top, right, bottom, width, height);
+        TDevicePath figure;
+        for (std::size_t i = 0; i < logical.points.size(); ++i) {
+            figure.Add(m.Apply(logical.points[i].x, logical.points[i].y), logical.types[i]);
+        }
+        OutputFigure(*dc, figure, true);
+        return TRUE;
+    }
+    if (box.right < box.left || box.bottom < box.top) {
+        return TRUE;
+    }
+    const TMatrix& m = dc->State().m_toDevice;
+    const int cw = RoundCoord(std::fabs(width * m.m11));
+    const int ch = RoundCoord(std::fabs(height * m.m22));
+    DrawRoundBox(*dc, box, std::min<int>(cw, box.right - box.left + 1),
+                 std::min<int>(ch, box.bottom - box.top + 1));
+    return TRUE;
+}
+
+BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (!dc || !dc->Driver().Ellipse(*dc, left, top, right, bottom)) {
+        return FALSE;
+    }
+    RECT box;
+    if (!InclusiveBox(*dc, left, top, right, bottom, box)) {
+        const TMatrix& m = dc->State().m_toDevice;
+        TDevicePath logical = RoundRectPath(left, top, right, bottom, 1e9, 1e9);
+        TDevicePath figure;
+        for (std::size_t i = 0; i < logical.points.size(); ++i) {
+            figure.Add(m.Apply(logical.points[i].x, logical.points[i].y), logical.types[i]);
+        }
+        OutputFigure(*dc, figure, true);
+        return TRUE;
+    }
+    if (box.right < box.left || box.bottom < box.top) {
+        return TRUE;
+    }
+    DrawRoundBox(*dc, box, box.right - box.left + 1, box.bottom - box.top + 1);
+    return TRUE;
+}
+
+BOOL Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return DrawArc(hdc, TArcKind::Arc, l, t, r, b, xs, ys, xe, ye);
+}
+
+BOOL ArcTo(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return DrawArc(hdc, TArcKind::ArcTo, l, t, r, b, xs, ys, xe, ye);
+}
+
+BOOL Chord(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return DrawArc(hdc, TArcKind::Chord, l, t, r, b, xs, ys, xe, ye);
+}
+
+BOOL Pie(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return DrawArc(hdc, TArcKind::Pie, l, t, r, b, xs, ys, xe, ye);
+}
+
+BOOL AngleArc(HDC hdc, int x, int y, DWORD radius, FLOAT startAngle, FLOAT sweepAngle) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (!dc || radius > 0x7FFFFFFF || !std::isfinite(startAngle) || !std::isfinite(sweepAngle) ||
+        !dc->Driver().AngleArc(*dc, x, y, radius, startAngle, sweepAngle)) {
+        return FALSE;
+    }
+    TDcState& s = dc->State();
+    // Angles are counter-clockwise in logical space, y up; the arc is built there and
+    // transformed, then joined to the current position by a line.
+    const double r = radius;
+    const double a0 = startAngle * std::numbers::pi / 180.0;
+    const double sweep = sweepAngle * std::numbers::pi / 180.0;
+    TDevicePath figure;
+    const POINT cp = s.m_currentPos;
+    figure.MoveTo(DevicePoint(*dc, cp.x, cp.y));
+    auto at = [&](double u) { return TPointD{x + r * std::cos(u), y - r * std::sin(u)}; };
+    const TPointD first = at(a0);
+    figure.LineTo(s.m_toDevice.Apply(first.x, first.y));
+    const int pieces =
+        std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (std::numbers::pi / 2))));
+    const double step = sweep / pieces;
+    const double k = 4.0 / 3.0 * std::tan(step / 4);
+    double u = a0;
+    for (int i = 0; i < pieces && r > 0; ++i) {
+        const double v = u + step;
+        const TPointD p0 = at(u), p3 = at(v);
+        const TPointD d0{-r * std::sin(u), -r * std::cos(u)};
+        const TPointD d1{-r * std::sin(v), -r * std::cos(v)};
+        const TPointD c1{p0.x + k * d0.x, p0.y + k * d0.y}, c2{p3.x - k * d1.x, p3.y - k * d1.y};
+        figure.BezierTo(s.m_toDevice.Apply(c1.x, c1.y), s.m_toDevice.Apply(c2.x, c2.y),
+                        s.m_toDevice.Apply(p3.x, p3.y));
+        u = v;
+    }
+    if (PathOpen(*dc)) {
+        TPathState& ps = s.m_path;
+        if (!ps.newFigure && !ps.path.IsEmpty()) {
+            figure.types[0] = PT_LINETO;
+        }
+        ps.path.Append(figure);
+        ps.newFigure = false;
+    } else {
+        OutputFigure(*dc, figure, false);
+    }
+    const TPointD end = at(a0 + sweep);
+    s.m_currentPos = {RoundCoord(end.x), RoundCoord(end.y)};
+    return TRUE;
+}
