@@ -1,4 +1,4 @@
-// Text output: TextOut, ExtTextOut, PolyTextOut, the extent queries and the text attributes.
+// Text output: TextOut, ExtTextOut, PolyTextOut and the extent queries.
 //
 // One string is drawn in this order, as GDI does: the ETO_OPAQUE rectangle in the background
 // colour; the background box of the text cell in OPAQUE mode; the glyphs in the text colour,
@@ -449,60 +449,4 @@ BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int maxExtent, LPINT
     }
     std::u16string wide = WideText(*dc, text, static_cast<UINT>(count));
     return GetTextExtentExPointW(hdc, wide.c_str(), count, maxExtent, fit, dx, size);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Text attributes
-// ---------------------------------------------------------------------------------------------
-
-UINT SetTextAlign(HDC hdc, UINT align) {
-    TDeviceContext* dc = GdiLookupDC(hdc);
-    if (dc == nullptr || !dc->Driver().SetTextAlign(*dc, align)) {
-        return GDI_ERROR;
-    }
-    UINT previous = dc->State().m_textAlign;
-    dc->State().m_textAlign = align & TA_MASK;
-    return previous;
-}
-
-UINT GetTextAlign(HDC hdc) {
-    TDeviceContext* dc = GdiLookupDC(hdc);
-    return dc != nullptr ? dc->State().m_textAlign : GDI_ERROR;
-}
-
-int SetTextCharacterExtra(HDC hdc, int extra) {
-    TDeviceContext* dc = GdiLookupDC(hdc);
-    if (dc == nullptr || !dc->Driver().SetTextCharacterExtra(*dc, extra)) {
-        return static_cast<int>(0x80000000);
-    }
-    int previous = dc->State().m_charExtra;
-    dc->State().m_charExtra = extra;
-    return previous;
-}
-
-int GetTextCharacterExtra(HDC hdc) {
-    TDeviceContext* dc = GdiLookupDC(hdc);
-    return dc != nullptr ? dc->State().m_charExtra : static_cast<int>(0x80000000);
-}
-
-BOOL SetTextJustification(HDC hdc, int extra, int breaks) {
-    TDeviceContext* dc = GdiLookupDC(hdc);
-    if (dc == nullptr || !dc->Driver().SetTextJustification(*dc, extra, breaks)) {
-        return FALSE;
-    }
-    // No breaks or no extra resets the justification.
-    dc->State().m_breakExtra = breaks > 0 ? extra : 0;
-    dc->State().m_breakCount = breaks > 0 && extra != 0 ? breaks : 0;
-    return TRUE;
-}
-
-DWORD SetMapperFlags(HDC hdc, DWORD flags) {
-    TDeviceContext* dc = GdiLookupDC(hdc);
-    if (dc == nullptr || !dc->Driver().SetMapperFlags(*dc, flags)) {
-        return GDI_ERROR;
-    }
-    DWORD previous = dc->State().m_mapperFlags;
-    // ASPECT_FILTERING only ever narrows the choice of raster fonts; outline faces ignore it.
-    dc->State().m_mapperFlags = flags;
-    return previous;
 }
