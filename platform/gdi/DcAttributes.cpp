@@ -89,18 +89,6 @@ int GetPolyFillMode(HDC hdc) {
     return GetAttribute(hdc, &TDcState::m_polyFillMode, 0);
 }
 
-int SetStretchBltMode(HDC hdc, int mode) {
-    if (mode < BLACKONWHITE || mode > HALFTONE) {
-        return 0;
-    }
-    return SetAttribute(hdc, &TDcState::m_stretchBltMode, mode, 0, [&](TDeviceContext& dc) {
-        return dc.Driver().SetStretchBltMode(dc, mode);
-    });
-}
-int GetStretchBltMode(HDC hdc) {
-    return GetAttribute(hdc, &TDcState::m_stretchBltMode, 0);
-}
-
 int SetArcDirection(HDC hdc, int direction) {
     if (direction != AD_COUNTERCLOCKWISE && direction != AD_CLOCKWISE) {
         SetLastError(ERROR_INVALID_PARAMETER);
