@@ -1,8 +1,9 @@
 // The status window on screen: a Qt window whose contents are painted through GDI into a
 // memory bitmap of the window's size and then shown.
-#include "common/StatusProgram.h"
+#include "common/StatusWindow.h"
 
 #include "common/RunMode.h"
+#include "common/StatusProgram.h"
 #include "platform/WinGdi.h"
 
 #include <algorithm>
@@ -32,54 +33,54 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override {
-        QImage image = Render(width(), height());
+        QImage image =
+            RenderStatusImage(m_program.page ? m_program.page() : TStatusPage{}, width(), height());
         QPainter painter(this);
         painter.drawImage(0, 0, image);
         m_painted = true;
     }
 
 private:
-    // One paint request: the page drawn through GDI on a white 32-bit bitmap.
-    QImage Render(int w, int h) const {
-        QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
-        image.fill(Qt::white);
-        HDC dc = CreateCompatibleDC(nullptr);
-        if (!dc)
-            return image;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = image.width();
-        info.bmiHeader.biHeight = -image.height(); // rows top-down, as QImage keeps them
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (bitmap && bits) {
-            HGDIOBJ previous = SelectObject(dc, bitmap);
-            RECT all{0, 0, image.width(), image.height()};
-            FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-            if (m_program.page)
-                PaintStatusPage(dc, m_program.page());
-            GdiFlush();
-            const auto* source = static_cast<const uchar*>(bits);
-            for (int y = 0; y < image.height(); ++y)
-                std::memcpy(image.scanLine(y),
-                            source + static_cast<std::size_t>(y) * image.width() * 4,
-                            static_cast<std::size_t>(image.width()) * 4);
-            SelectObject(dc, previous);
-        }
-        if (bitmap)
-            DeleteObject(bitmap);
-        DeleteDC(dc);
-        return image;
-    }
-
     const TStatusProgram& m_program;
     bool m_painted = false;
 };
 
-int MeasureCharWidth() {
+} // namespace
+
+QImage RenderStatusImage(const TStatusPage& page, int width, int height) {
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return image;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = image.width();
+    info.bmiHeader.biHeight = -image.height(); // rows top-down, as QImage keeps them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ previous = SelectObject(dc, bitmap);
+        RECT all{0, 0, image.width(), image.height()};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        PaintStatusPage(dc, page);
+        GdiFlush();
+        const auto* source = static_cast<const uchar*>(bits);
+        const std::size_t stride = static_cast<std::size_t>(image.width()) * 4;
+        for (int y = 0; y < image.height(); ++y)
+            std::memcpy(image.scanLine(y), source + y * stride, stride);
+        SelectObject(dc, previous);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    DeleteDC(dc);
+    return image;
+}
+
+int MeasureStatusCharWidth() {
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc)
         return 0;
@@ -87,8 +88,6 @@ int MeasureCharWidth() {
     DeleteDC(dc);
     return width;
 }
-
-} // namespace
 
 int RunStatusProgram(const TStatusProgram& program, int argc, char** argv) {
     if (!StatusDisplayAvailable())
@@ -100,7 +99,7 @@ int RunStatusProgram(const TStatusProgram& program, int argc, char** argv) {
     QRect screen(0, 0, 1024, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen())
         screen = primary->geometry();
-    int charWidth = MeasureCharWidth();
+    int charWidth = MeasureStatusCharWidth();
     if (charWidth <= 0)
         charWidth = 8; // FIXME: only while the font cannot be measured
     TStatusPlacement placement =
