@@ -31,14 +31,21 @@ bool TPlayerGIF::Render(HDC dc, const TRect& fullRect, const PrepareCallback& on
 void TPlayerGIF::Encode() {
     if (m_state.Bitmap.Empty())
         return;
-    m_gif.SetFromBitmap(RasterToDib(m_state.Bitmap));
-    m_gif.EncodePendingFrames(true);
-    const std::vector<std::uint8_t> stream = m_gif.SaveGIF(false);
-    m_state.EncodedSize = static_cast<std::int32_t>(stream.size());
-    m_gif.LoadGIF(stream.data(), stream.size(), true);
-    const TDibImage* picture = m_gif.Picture();
-    if (picture == nullptr || !DibToRaster(*picture, m_state.Bitmap))
-        throw std::runtime_error("GIF: no memory for the reduced picture");
+    try {
+        m_gif.SetFromBitmap(RasterToDib(m_state.Bitmap));
+        m_gif.EncodePendingFrames(true);
+        const std::vector<std::uint8_t> stream = m_gif.SaveGIF(false);
+        m_state.EncodedSize = static_cast<std::int32_t>(stream.size());
+        m_gif.LoadGIF(stream.data(), stream.size(), true);
+        const TDibImage* picture = m_gif.Picture();
+        if (picture == nullptr || !DibToRaster(*picture, m_state.Bitmap))
+            throw std::runtime_error("GIF: no memory for the reduced picture");
+    } catch (...) {
+        // The previous picture must not be saved in place of the one that failed.
+        m_gif.ResetImage();
+        m_state.EncodedSize = -1;
+        throw;
+    }
 }
 
 bool TPlayerGIF::LoadFromFile(const std::string& fileName) {

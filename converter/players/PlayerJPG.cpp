@@ -49,10 +49,17 @@ bool TPlayerJPG::Render(HDC dc, const TRect& fullRect, const PrepareCallback& on
 void TPlayerJPG::Encode() {
     if (m_state.Bitmap.Empty())
         return;
-    m_jpeg.Compress(RasterToDib(m_state.Bitmap));
-    m_state.EncodedSize = static_cast<std::int32_t>(m_jpeg.Stream().size());
-    if (!DibToRaster(m_jpeg.Picture(), m_state.Bitmap))
-        throw EJpegError("JPEG: no memory for the decoded picture");
+    try {
+        m_jpeg.Compress(RasterToDib(m_state.Bitmap));
+        m_state.EncodedSize = static_cast<std::int32_t>(m_jpeg.Stream().size());
+        if (!DibToRaster(m_jpeg.Picture(), m_state.Bitmap))
+            throw EJpegError("JPEG: no memory for the decoded picture");
+    } catch (...) {
+        // The previous picture must not be saved in place of the one that failed.
+        m_jpeg.Clear();
+        m_state.EncodedSize = -1;
+        throw;
+    }
 }
 
 bool TPlayerJPG::LoadFromFile(const std::string& fileName) {

@@ -12,6 +12,8 @@
 #include "converter/page/PageMessage.h"
 #include "converter/page/ReadWMF.h"
 #include "converter/players/PlayerBMP.h"
+#include "converter/players/PlayerGIF.h"
+#include "converter/players/PlayerJPG.h"
 #include "converter/players/RasterPlayer.h"
 #include "converter/presets/PresetHolder.h"
 #include "platform/WinBase.h"
@@ -75,6 +77,12 @@ void ApplyPresetSettings(TPlayer& player, std::uint8_t format) {
 void TfrmImagePreview::Register() {
     SetPageJobsFactory(
         []() -> std::unique_ptr<TPageJobs> { return std::make_unique<TfrmImagePreview>(); });
+    RegisterFormatPlayer(kFormatJPG, [](void* owner) -> std::unique_ptr<TPlayer> {
+        return std::make_unique<TPlayerJPG>(owner);
+    });
+    RegisterFormatPlayer(kFormatGIF, [](void* owner) -> std::unique_ptr<TPlayer> {
+        return std::make_unique<TPlayerGIF>(owner);
+    });
 }
 
 void TfrmImagePreview::RegisterFormatPlayer(std::uint8_t format, FormatPlayerFactory factory) {

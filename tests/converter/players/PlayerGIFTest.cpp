@@ -128,6 +128,7 @@ TEST_F(PlayerGIFTest, NewPlayerHasNothingToSave) {
 
 TEST_F(PlayerGIFTest, PageTooWideForGifIsRefusedAndWritesNothing) {
     TPlayerGIF player(nullptr);
+    ASSERT_TRUE(RenderPage(player));
     TRasterBitmap wide;
     ASSERT_TRUE(wide.SetSize(65536, 1));
     EXPECT_FALSE(player.LoadFromHandle(wide.Release()));
@@ -136,6 +137,9 @@ TEST_F(PlayerGIFTest, PageTooWideForGifIsRefusedAndWritesNothing) {
     // Through Render the refusal reaches the caller.
     EXPECT_THROW(player.Render(m_holder.dc, {0, 0, 65535, 0}, nullptr, Bands(), {0, 0, 99, 0}),
                  EInvalidGraphicOperation);
+    // The picture rendered before is gone too: nothing stale is saved in its place.
+    EXPECT_EQ(player.GetEncodedSize(), -1);
+    EXPECT_FALSE(player.SaveToFile((m_dir / "wide").string()));
 }
 
 TEST_F(PlayerGIFTest, ClipboardHoldsTheReducedPictureAsABitmap) {
