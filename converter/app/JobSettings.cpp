@@ -134,7 +134,7 @@ bool ReadDirectory(TJobKey key, const char* what, std::string& directory, bool& 
                    bool keepOnFailure) {
     std::string value = Value(key);
     if (value.empty()) {
-        result = ReadCurrentDirectory(directory);
+        result = ReadCurrentDirectory(directory) && result;
         return true;
     }
     if (IsDirectory(value)) {
@@ -145,7 +145,7 @@ bool ReadDirectory(TJobKey key, const char* what, std::string& directory, bool& 
     if (keepOnFailure) {
         result = false;
     } else {
-        result = ReadCurrentDirectory(directory);
+        result = ReadCurrentDirectory(directory) && result;
     }
     return false;
 }
@@ -281,8 +281,8 @@ bool ReadJobSettings() {
             job.OutputFormat = kOutputGIF;
     }
 
-    // 10, 11. Directories. A valid output directory may overwrite a false result of the input
-    // step with the success of reading the current directory.
+    // 10, 11. Directories. Reading the current directory for the output step never turns a
+    // missing input directory back into success: the job would run on the wrong files.
     ReadDirectory(kKeyInputDir, "Input", job.InputDir, result, true);
     ReadDirectory(kKeyOutputDir, "Output", job.OutputDir, result, false);
 
