@@ -73,6 +73,26 @@ public:
             bound(dc, pts[i].x, pts[i].y, pad);
     }
 
+    // Bounds of a shape by the pixels it covers: the call's own box, exclusive at the right
+    // and bottom in GM_COMPATIBLE, inclusive in GM_ADVANCED.
+    void boundShape(TDeviceContext& dc, int l, int t, int r, int b) {
+        const bool advanced = dc.State().m_graphicsMode == GM_ADVANCED;
+        const double right = std::max(l, r) + (advanced ? 1 : 0);
+        const double bottom = std::max(t, b) + (advanced ? 1 : 0);
+        const double left = std::min(l, r), top = std::min(t, b);
+        const double pad = penPad(dc);
+        double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+        for (auto [x, y] : {std::pair{left, top}, {right, top}, {left, bottom}, {right, bottom}}) {
+            const gdi::TPointD p = dc.ToDevice(x, y);
+            x0 = std::min(x0, p.x);
+            y0 = std::min(y0, p.y);
+            x1 = std::max(x1, p.x);
+            y1 = std::max(y1, p.y);
+        }
+        m_out.addBoundsRect(std::round(x0 - pad), std::round(y0 - pad), std::round(x1 + pad) - 1,
+                            std::round(y1 + pad) - 1);
+    }
+
     // The inclusive box a shape call is stored with.
     RECT box(TDeviceContext& dc, int l, int t, int r, int b) {
         RECT box{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
@@ -561,7 +581,7 @@ public:
     }
     bool shape(TDeviceContext& dc, DWORD type, int l, int t, int r, int b) {
         const RECT bx = box(dc, l, t, r, b);
-        boundBox(dc, bx.left, bx.top, bx.right, bx.bottom, penPad(dc));
+        boundShape(dc, l, t, r, b);
         m_out.record(type, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right), DWORD(bx.bottom)});
         return true;
     }
@@ -573,7 +593,7 @@ public:
     }
     bool RoundRect(TDeviceContext& dc, int l, int t, int r, int b, int w, int h) override {
         const RECT bx = box(dc, l, t, r, b);
-        boundBox(dc, bx.left, bx.top, bx.right, bx.bottom, penPad(dc));
+        boundShape(dc, l, t, r, b);
         m_out.record(EMR_ROUNDRECT, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right),
                                      DWORD(bx.bottom), DWORD(w), DWORD(h)});
         return true;
@@ -581,7 +601,7 @@ public:
     bool arc(TDeviceContext& dc, DWORD type, int l, int t, int r, int b, int xs, int ys, int xe,
              int ye) {
         const RECT bx = box(dc, l, t, r, b);
-        boundBox(dc, bx.left, bx.top, bx.right, bx.bottom, penPad(dc));
+        boundShape(dc, l, t, r, b);
         m_out.record(type, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right), DWORD(bx.bottom),
                             DWORD(xs), DWORD(ys), DWORD(xe), DWORD(ye)});
         return true;

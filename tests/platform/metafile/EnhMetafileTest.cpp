@@ -1,0 +1,298 @@
+// Enhanced metafiles: reading and checking the bytes, enumeration, the header queries, recording.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "MetafileTestUtil.h"
+
+namespace tallyvane::metafile::test {
+namespace {
+
+// Builds an enhanced metafile record by record; the header is written by bytes().
+class TEmfBuilder {
+public:
+    TEmfBuilder& record(DWORD type, std::vector<DWORD> params) {
+        put(type);
+        put(DWORD(8 + params.size() * 4));
+        for (DWORD p : params)
+            put(p);
+        ++m_count;
+        return *this;
+    }
+    std::vector<BYTE> bytes(std::u16string description = {}) const {
+        std::vector<DWORD> head(27, 0);
+        const size_t descBytes = (description.size() * 2 + 3) & ~size_t{3};
+        const DWORD headerSize = DWORD(108 + descBytes);
+        head[0] = EMR_HEADER;
+        head[1] = headerSize;
+        head[4] = 99; // bounds right
+        head[5] = 99;
+        head[8] = 2646; // frame: 100 pixels of the screen
+        head[9] = 2643;
+        head[10] = ENHMETA_SIGNATURE;
+        head[11] = 0x10000;
+        head[12] = DWORD(headerSize + m_body.size() + 20);
+        head[13] = DWORD(m_count + 2);
+        head[14] = 4; // nHandles
+        head[15] = DWORD(description.size());
+        head[16] = description.empty() ? 0 : 108;
+        head[18] = 1024;
+        head[19] = 768;
+        head[20] = 271;
+        head[21] = 203;
+        std::vector<BYTE> out(headerSize, 0);
+        std::memcpy(out.data(), head.data(), 108);
+        std::memcpy(out.data() + 108, description.data(), description.size() * 2);
+        out.insert(out.end(), m_body.begin(), m_body.end());
+        const DWORD eof[5] = {EMR_EOF, 20, 0, 16, 20};
+        const BYTE* e = reinterpret_cast<const BYTE*>(eof);
+        out.insert(out.end(), e, e + 20);
+        return out;
+    }
+
+private:
+    void put(DWORD v) {
+        const BYTE* b = reinterpret_cast<const BYTE*>(&v);
+        m_body.insert(m_body.end(), b, b + 4);
+    }
+    std::vector<BYTE> m_body;
+    size_t m_count = 0;
+};
+
+void setDword(std::vector<BYTE>& bytes, size_t at, DWORD value) {
+    std::memcpy(bytes.data() + at, &value, 4);
+}
+
+// Types of the records an enumeration without a DC hands out, and its result.
+std::vector<DWORD> walk(HENHMETAFILE emf, BOOL* result = nullptr, int stopAfter = -1) {
+    struct TState {
+        std::vector<DWORD> types;
+        int stopAfter;
+    } state{{}, stopAfter};
+    const BOOL done = EnumEnhMetaFile(
+        nullptr, emf,
+        [](HDC, HANDLETABLE*, const ENHMETARECORD* rec, int, LPARAM data) -> int {
+            auto* s = reinterpret_cast<TState*>(data);
+            s->types.push_back(rec->iType);
+            return s->stopAfter < 0 || int(s->types.size()) < s->stopAfter;
+        },
+        &state, nullptr);
+    if (result)
+        *result = done;
+    return state.types;
+}
+
+TEST(EnhMetafileTest, RefusesBytesThatAreNoEnhancedMetafile) {
+    const std::vector<BYTE> good = TEmfBuilder().record(EMR_SAVEDC, {}).bytes();
+    struct {
+        const char* name;
+        std::function<void(std::vector<BYTE>&)> damage;
+    } cases[] = {
+        {"wrong signature", [](auto& b) { setDword(b, 40, 0x12345678); }},
+        {"first record not a header", [](auto& b) { setDword(b, 0, EMR_EOF); }},
+        {"header shorter than its fields", [](auto& b) { setDword(b, 4, 40); }},
+        {"header longer than the file", [](auto& b) { setDword(b, 4, 100000); }},
+        {"only part of a header", [](auto& b) { b.resize(60); }},
+    };
+    ASSERT_NE(SetEnhMetaFileBits(UINT(good.size()), good.data()), nullptr);
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> bytes = good;
+        c.damage(bytes);
+        EXPECT_EQ(SetEnhMetaFileBits(UINT(bytes.size()), bytes.data()), nullptr);
+    }
+}
+
+TEST(EnhMetafileTest, DamagedRecordsEndTheWalkButKeepWhatCameBefore) {
+    const std::vector<BYTE> good =
+        TEmfBuilder().record(EMR_SAVEDC, {}).record(EMR_SETBKMODE, {1}).bytes();
+    const size_t second = 108 + 8; // header, EMR_SAVEDC
+    struct {
+        const char* name;
+        std::function<void(std::vector<BYTE>&)> damage;
+        std::vector<DWORD> expected;
+    } cases[] = {
+        {"sound file", [](auto&) {}, {EMR_HEADER, EMR_SAVEDC, EMR_SETBKMODE, EMR_EOF}},
+        {"record size zero",
+         [&](auto& b) { setDword(b, second + 4, 0); },
+         {EMR_HEADER, EMR_SAVEDC}},
+        {"record size not a multiple of four",
+         [&](auto& b) { setDword(b, second + 4, 13); },
+         {EMR_HEADER, EMR_SAVEDC}},
+        {"record size past the end",
+         [&](auto& b) { setDword(b, second + 4, 0x7FFFFFF0); },
+         {EMR_HEADER, EMR_SAVEDC}},
+        {"file cut inside a record",
+         [&](auto& b) { b.resize(second + 6); },
+         {EMR_HEADER, EMR_SAVEDC}},
+        {"no end-of-file record",
+         [](auto& b) { b.resize(b.size() - 20); },
+         {EMR_HEADER, EMR_SAVEDC, EMR_SETBKMODE}},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> bytes = good;
+        c.damage(bytes);
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        ASSERT_NE(emf, nullptr);
+        BOOL result = FALSE;
+        EXPECT_EQ(walk(emf, &result), c.expected);
+        EXPECT_EQ(result, c.expected.back() == EMR_EOF) << "success only for a sound file";
+        DeleteEnhMetaFile(emf);
+    }
+}
+
+TEST(EnhMetafileTest, CallbackStopsTheEnumeration) {
+    const std::vector<BYTE> bytes = TEmfBuilder().record(EMR_SAVEDC, {}).bytes();
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    BOOL result = TRUE;
+    EXPECT_EQ(walk(emf, &result, 2), (std::vector<DWORD>{EMR_HEADER, EMR_SAVEDC}));
+    EXPECT_FALSE(result);
+    DeleteEnhMetaFile(emf);
+}
+
+TEST(EnhMetafileTest, BitsBeyondTheDeclaredSizeAreNotPartOfTheMetafile) {
+    std::vector<BYTE> bytes = TEmfBuilder().record(EMR_SAVEDC, {}).bytes();
+    const UINT declared = UINT(bytes.size());
+    bytes.resize(bytes.size() + 64, 0xEE);
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    ASSERT_NE(emf, nullptr);
+    EXPECT_EQ(GetEnhMetaFileBits(emf, 0, nullptr), declared);
+    std::vector<BYTE> copy(declared);
+    EXPECT_EQ(GetEnhMetaFileBits(emf, declared, copy.data()), declared);
+    EXPECT_TRUE(std::equal(copy.begin(), copy.end(), bytes.begin()));
+    EXPECT_EQ(GetObjectType(emf), OBJ_ENHMETAFILE);
+    DeleteEnhMetaFile(emf);
+}
+
+TEST(EnhMetafileTest, DescriptionIsReadOnlyWhereItFitsTheHeader) {
+    const std::u16string text(u"App\0Pic\0\0", 9);
+    std::vector<BYTE> bytes = TEmfBuilder().bytes(text);
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    ASSERT_EQ(GetEnhMetaFileDescriptionW(emf, 0, nullptr), 9u);
+    WCHAR got[9];
+    EXPECT_EQ(GetEnhMetaFileDescriptionW(emf, 9, got), 9u);
+    EXPECT_EQ(std::u16string(got, 9), text);
+    DeleteEnhMetaFile(emf);
+
+    setDword(bytes, 60, 5000); // more characters than the header holds
+    emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    EXPECT_EQ(GetEnhMetaFileDescriptionW(emf, 0, nullptr), 0u);
+    DeleteEnhMetaFile(emf);
+}
+
+TEST(EnhMetafileTest, HandlesDieWithTheirMetafile) {
+    const std::vector<BYTE> bytes = TEmfBuilder().bytes();
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    const std::string path = testing::TempDir() + "/copy.emf";
+    HENHMETAFILE copy = CopyEnhMetaFile(emf, path.c_str());
+    ASSERT_NE(copy, nullptr);
+    HENHMETAFILE reread = GetEnhMetaFile(path.c_str());
+    ASSERT_NE(reread, nullptr);
+    EXPECT_EQ(GetEnhMetaFileBits(reread, 0, nullptr), bytes.size());
+    EXPECT_TRUE(DeleteEnhMetaFile(emf));
+    EXPECT_FALSE(DeleteEnhMetaFile(emf));
+    EXPECT_EQ(GetEnhMetaFileBits(emf, 0, nullptr), 0u);
+    EXPECT_EQ(GetEnhMetaFileHeader(copy, 0, nullptr), 108u);
+    DeleteEnhMetaFile(copy);
+    DeleteEnhMetaFile(reread);
+    std::remove(path.c_str());
+}
+
+// Records whose contents lie about their sizes, offsets or indices are passed over.
+TEST(EnhMetafileTest, HostileRecordsArePassedOverAndPlaybackGoesOn) {
+    const DWORD huge = 0x40000000;
+    TEmfBuilder b;
+    b.record(EMR_CREATEBRUSHINDIRECT, {60000, BS_SOLID, RGB(255, 0, 0), 0}) // index too big
+        .record(EMR_SELECTOBJECT, {3})                                      // empty slot
+        .record(EMR_POLYGON16, {0, 0, 10, 10, huge, 0})                     // count too big
+        .record(EMR_POLYPOLYGON16, {0, 0, 10, 10, 2, 3, 1, 1})              // counts disagree
+        .record(EMR_STRETCHDIBITS, {0, 0, 9, 9, 0, 0, 0, 0, 4, 4, 200, 40, 240, 64, 0, SRCCOPY, 4,
+                                    4}) // DIB past the end
+        .record(EMR_EXTSELECTCLIPRGN, {huge, RGN_COPY})
+        .record(EMR_EXTTEXTOUTW, {0, 0, 0, 0, 1, 0, 0, 0, 0, huge, 76, 0, 0, 0, 0, 0, 0})
+        .record(EMR_CREATEBRUSHINDIRECT, {1, BS_SOLID, RGB(0, 0, 255), 0})
+        .record(EMR_SELECTOBJECT, {1})
+        .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+        .record(EMR_RECTANGLE, {20, 20, 59, 59});
+    const std::vector<BYTE> bytes = b.bytes();
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    TCanvas canvas(100, 100);
+    RECT all{0, 0, 100, 100};
+    EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), emf, &all));
+    EXPECT_EQ(canvas.pixel(40, 40), 0x0000FFu) << "the drawing after the bad records";
+    EXPECT_EQ(canvas.pixel(10, 10), 0xFFFFFFu);
+    DeleteEnhMetaFile(emf);
+}
+
+TEST(EnhMetafileTest, FrameIsMappedOntoTheDestination) {
+    // Frame 100 x 100 pixels of the screen; a box over its right half, played at twice the size.
+    const std::vector<BYTE> bytes =
+        TEmfBuilder()
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | BLACK_BRUSH})
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+            .record(EMR_RECTANGLE, {50, 0, 99, 99})
+            .bytes();
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    TCanvas canvas(200, 200);
+    RECT all{0, 0, 200, 200};
+    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    EXPECT_EQ(canvas.pixel(90, 100), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(110, 100), 0x000000u);
+    EXPECT_EQ(canvas.pixel(195, 195), 0x000000u);
+    DeleteEnhMetaFile(emf);
+}
+
+// Recording: the records Windows writes, the bounds and the frame computed from them.
+TEST(EnhMetafileTest, RecordsInclusiveBoxesAndComputesTheFrame) {
+    const WCHAR description[] = u"TPlayerEMF#0Ver.1#0#0\0";
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, description);
+    ASSERT_NE(dc, nullptr);
+    HBRUSH brush = CreateSolidBrush(RGB(0, 128, 0));
+    HGDIOBJ old = SelectObject(dc, brush);
+    Rectangle(dc, 10, 20, 110, 70);
+    SelectObject(dc, old);
+    DeleteObject(brush);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    ASSERT_NE(emf, nullptr);
+
+    EXPECT_EQ(walk(emf),
+              (std::vector<DWORD>{EMR_HEADER, EMR_CREATEBRUSHINDIRECT, EMR_SELECTOBJECT,
+                                  EMR_RECTANGLE, EMR_SELECTOBJECT, EMR_DELETEOBJECT, EMR_EOF}));
+    std::vector<BYTE> bits(GetEnhMetaFileBits(emf, 0, nullptr));
+    GetEnhMetaFileBits(emf, UINT(bits.size()), bits.data());
+    const DWORD* rec = nullptr;
+    for (size_t at = 0; at < bits.size(); at += reinterpret_cast<DWORD*>(bits.data() + at)[1]) {
+        if (reinterpret_cast<DWORD*>(bits.data() + at)[0] == EMR_RECTANGLE)
+            rec = reinterpret_cast<DWORD*>(bits.data() + at);
+    }
+    ASSERT_NE(rec, nullptr);
+    EXPECT_EQ(std::vector<DWORD>(rec + 2, rec + 6), (std::vector<DWORD>{10, 20, 109, 69}));
+
+    ENHMETAHEADER h{};
+    GetEnhMetaFileHeader(emf, sizeof h, &h);
+    EXPECT_EQ(h.rclBounds.left, 10);
+    EXPECT_EQ(h.rclBounds.top, 20);
+    EXPECT_EQ(h.rclBounds.right, 109);
+    EXPECT_EQ(h.rclBounds.bottom, 69);
+    EXPECT_EQ(h.nBytes, bits.size());
+    EXPECT_EQ(h.nRecords, 7u);
+    int width = 0, height = 0;
+    DefaultSize(emf, width, height);
+    EXPECT_EQ(width, 100);
+    EXPECT_EQ(height, 50);
+    EXPECT_EQ(GetEnhMetaFileDescriptionW(emf, 0, nullptr), 23u);
+
+    TCanvas canvas(100, 50);
+    RECT all{0, 0, 100, 50};
+    EXPECT_TRUE(PlayEnhMetaFile(canvas.dc(), emf, &all));
+    EXPECT_EQ(canvas.pixel(50, 25), 0x008000u);
+    EXPECT_EQ(canvas.pixel(0, 0), 0x000000u) << "the pen's top-left corner";
+    EXPECT_EQ(canvas.pixel(99, 49), 0x000000u) << "the pen's bottom-right corner";
+    DeleteEnhMetaFile(emf);
+}
+
+} // namespace
+} // namespace tallyvane::metafile::test

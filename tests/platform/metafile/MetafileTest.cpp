@@ -1,0 +1,151 @@
+// Windows metafiles: reading, playing and converting to enhanced metafiles.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "MetafileTestUtil.h"
+
+namespace tallyvane::metafile::test {
+namespace {
+
+// Builds a Windows metafile; parameters are the record's 16-bit words in file order.
+class TWmfBuilder {
+public:
+    explicit TWmfBuilder(WORD objects = 4) : m_objects(objects) {}
+    TWmfBuilder& record(WORD function, std::vector<WORD> params) {
+        const DWORD words = DWORD(3 + params.size());
+        put(WORD(words));
+        put(WORD(words >> 16));
+        put(function);
+        for (WORD p : params)
+            put(p);
+        return *this;
+    }
+    std::vector<BYTE> bytes() const {
+        std::vector<WORD> all = {1, 9, 0x300, 0, 0, m_objects, 0, 0, 0};
+        all.insert(all.end(), m_body.begin(), m_body.end());
+        all.insert(all.end(), {3, 0, META_EOF});
+        all[3] = WORD(all.size());
+        all[4] = WORD(all.size() >> 16);
+        std::vector<BYTE> out(all.size() * 2);
+        std::memcpy(out.data(), all.data(), out.size());
+        return out;
+    }
+
+private:
+    void put(WORD w) { m_body.push_back(w); }
+    std::vector<WORD> m_body;
+    WORD m_objects;
+};
+
+// A 200 x 150 window, filled with a blue box over its left half.
+TWmfBuilder blueLeftHalf() {
+    TWmfBuilder b;
+    b.record(META_SETMAPMODE, {MM_ANISOTROPIC})
+        .record(META_SETWINDOWORG, {0, 0})
+        .record(META_SETWINDOWEXT, {150, 200})
+        .record(META_CREATEBRUSHINDIRECT, {BS_SOLID, 0, 0x00FF, 0}) // blue
+        .record(META_SELECTOBJECT, {0})
+        .record(META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0})
+        .record(META_SELECTOBJECT, {1})
+        .record(META_RECTANGLE, {150, 100, 0, 0});
+    return b;
+}
+
+TEST(MetafileTest, RefusesBytesThatAreNoWindowsMetafile) {
+    std::vector<BYTE> good = TWmfBuilder().bytes();
+    EXPECT_NE(SetMetaFileBitsEx(UINT(good.size()), good.data()), nullptr);
+    struct {
+        const char* name;
+        size_t at;
+        WORD value;
+    } cases[] = {{"type 3", 0, 3}, {"header of 8 words", 2, 8}, {"header past the end", 2, 4000}};
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> bytes = good;
+        std::memcpy(bytes.data() + c.at, &c.value, 2);
+        EXPECT_EQ(SetMetaFileBitsEx(UINT(bytes.size()), bytes.data()), nullptr);
+    }
+    EXPECT_EQ(SetMetaFileBitsEx(10, good.data()), nullptr);
+}
+
+TEST(MetafileTest, PlaceableFileIsReadByItsMetafilePart) {
+    const std::vector<BYTE> plain = blueLeftHalf().bytes();
+    std::vector<BYTE> file(22, 0);
+    const DWORD key = META_PLACEABLE_KEY;
+    std::memcpy(file.data(), &key, 4);
+    file.insert(file.end(), plain.begin(), plain.end());
+    const std::string path = testing::TempDir() + "/placeable.wmf";
+    FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(file.data(), 1, file.size(), out);
+    std::fclose(out);
+    HMETAFILE wmf = GetMetaFileA(path.c_str());
+    ASSERT_NE(wmf, nullptr);
+    EXPECT_EQ(GetObjectType(wmf), OBJ_METAFILE);
+    EXPECT_EQ(GetMetaFileBitsEx(wmf, 0, nullptr), plain.size());
+    std::vector<BYTE> back(plain.size());
+    EXPECT_EQ(GetMetaFileBitsEx(wmf, UINT(back.size()), back.data()), plain.size());
+    EXPECT_EQ(back, plain);
+    EXPECT_TRUE(DeleteMetaFile(wmf));
+    EXPECT_FALSE(DeleteMetaFile(wmf));
+    std::remove(path.c_str());
+}
+
+TEST(MetafileTest, PlainFileConvertsOntoTheWholeReferenceDevice) {
+    const std::vector<BYTE> bytes = blueLeftHalf().bytes();
+    const METAFILEPICT zero{0, 0, 0, nullptr};
+    for (const METAFILEPICT* picture : {static_cast<const METAFILEPICT*>(nullptr), &zero}) {
+        SCOPED_TRACE(picture ? "all-zero picture" : "no picture");
+        HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, picture);
+        ASSERT_NE(emf, nullptr);
+        int width = 0, height = 0;
+        DefaultSize(emf, width, height);
+        EXPECT_EQ(width, 512) << "half of the 1024-pixel screen";
+        EXPECT_EQ(height, 768);
+        DeleteEnhMetaFile(emf);
+    }
+}
+
+TEST(MetafileTest, PictureSizeBecomesTheFrame) {
+    const std::vector<BYTE> bytes = blueLeftHalf().bytes();
+    const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
+    HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+    ASSERT_NE(emf, nullptr);
+    ENHMETAHEADER h{};
+    GetEnhMetaFileHeader(emf, sizeof h, &h);
+    EXPECT_EQ(h.rclFrame.right, 5292);
+    EXPECT_EQ(h.rclFrame.bottom, 3969);
+    TCanvas canvas(200, 150);
+    RECT all{0, 0, 200, 150};
+    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    EXPECT_EQ(canvas.pixel(50, 75), 0x0000FFu);
+    EXPECT_EQ(canvas.pixel(150, 75), 0xFFFFFFu);
+    DeleteEnhMetaFile(emf);
+}
+
+// Escapes are passed over (never a call into code named by the file), object indices are
+// checked, and drawing goes on after every refused record.
+TEST(MetafileTest, EscapesAndBadObjectIndicesDoNotStopPlayback) {
+    TWmfBuilder b(2);
+    b.record(META_ESCAPE, {SETABORTPROC, 8, 0x1234, 0x5678, 0x9ABC, 0xDEF0})
+        .record(META_SELECTOBJECT, {7})
+        .record(META_CREATEBRUSHINDIRECT, {BS_SOLID, 0xFF00, 0x0000, 0}) // green
+        .record(META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0})
+        .record(META_CREATEBRUSHINDIRECT, {BS_SOLID, 0, 0, 0}) // no free slot
+        .record(META_POLYGON, {60000, 1, 2})                   // more points than the record
+        .record(META_SELECTOBJECT, {0})
+        .record(META_SELECTOBJECT, {1})
+        .record(META_RECTANGLE, {40, 40, 10, 10});
+    const std::vector<BYTE> bytes = b.bytes();
+    HMETAFILE wmf = SetMetaFileBitsEx(UINT(bytes.size()), bytes.data());
+    ASSERT_NE(wmf, nullptr);
+    TCanvas canvas(50, 50);
+    EXPECT_TRUE(PlayMetaFile(canvas.dc(), wmf));
+    EXPECT_EQ(canvas.pixel(20, 20), 0x00FF00u);
+    EXPECT_EQ(canvas.pixel(45, 45), 0xFFFFFFu);
+    DeleteMetaFile(wmf);
+}
+
+} // namespace
+} // namespace tallyvane::metafile::test
