@@ -82,61 +82,78 @@ TEST(Programs, DebugModePrintsTheResultsWithoutADisplay) {
     EXPECT_EQ(lines.back(), "lResDelDotsweep[1]  = 0;");
 }
 
-TEST(Programs, SetupInstallAndRemoveLeaveOnlyTheLibrary) {
-    const fs::path setup = fs::path(TALLYVANE_SOURCE_DIR) / "scripts" / "setup-product";
-    if (!fs::exists(setup))
-        GTEST_SKIP() << "no product set-up script";
-    TSandbox box;
+// The installation folder as the product's setup leaves it, with InstallPath recorded. Uses the
+// setup script when there is one, else places the same files itself.
+std::optional<std::string> PlaceProduct(const TSandbox& box) {
     const fs::path prefix = box.Root() / "Program Files" / "Tallyvane!";
-    ASSERT_EQ(
-        RunCommand(Quote(setup.string()) + " --prefix " + Quote(prefix.string()) + " >/dev/null"),
-        0);
-    auto install = TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath");
-    ASSERT_TRUE(install.has_value());
+    const fs::path setup = fs::path(TALLYVANE_SOURCE_DIR) / "scripts" / "setup-product";
+    if (fs::exists(setup)) {
+        EXPECT_EQ(RunCommand(Quote(setup.string()) + " --prefix " + Quote(prefix.string()) +
+                             " >/dev/null"),
+                  0);
+    } else {
+        for (const char* name : {"sTallyvane97.dot", "sTallyvane2k.dot", "sTallyvaneXP.dot",
+                                 "MSOUTL8.OL_", "MSOUTL9.OL_", "MSOUTL.OL_"})
+            WriteFile(prefix / name, name);
+        TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath", prefix.string());
+    }
+    return TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath");
+}
 
-    // The user's office: XP, with its start-up folder's parent in place and an office folder
-    // without the mail client's library; a start-up folder recorded by an earlier install; the
-    // values the product keeps.
-    const fs::path word = box.Root() / "Word";
-    const fs::path startup = word / "Startup";
-    const fs::path earlier = box.Root() / "Earlier";
-    const fs::path office = box.Root() / "Office";
-    fs::create_directories(word);
-    fs::create_directories(office);
-    WriteFile(earlier / "sTallyvane2k.dot", "earlier template");
-    WriteFile(earlier / "~$allyvane2k.dot", "owner");
-    TSandbox::SetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\10.0\\Word\\Options",
-                       "STARTUP-PATH", startup.string());
-    TSandbox::SetValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Office\\10.0\\Common\\InstallRoot",
-                       "Path", office.string());
-    TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "UserPath1", earlier.string());
-    TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "Version", "1.0.0");
-    TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "SavePath", "/pictures");
+TEST(Programs, SetupInstallAndRemoveLeaveOnlyTheLibrary) {
+    // Headless, and with the status windows shown on an off-screen display.
+    for (const char* display : {"", "QT_QPA_PLATFORM=offscreen "}) {
+        SCOPED_TRACE(*display ? "window" : "headless");
+        TSandbox box;
+        auto install = PlaceProduct(box);
+        ASSERT_TRUE(install.has_value());
 
-    std::string out;
-    ASSERT_EQ(RunCommand(Program("Dotferry") + " pause", &out), 0);
-    EXPECT_EQ(out, "");
-    EXPECT_EQ(TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, "UserPath2"), startup.string());
-    EXPECT_TRUE(fs::exists(startup / "sTallyvaneXP.dot"));
-    EXPECT_TRUE(fs::exists(office / "MSOUTL.OLB"));
-    EXPECT_NE(ReadFile(fs::path(*install) / "Dotferry.log").find("lResultSave   = True\n"),
-              std::string::npos);
-    WriteFile(startup / "~$allyvaneXP.dot", "owner");
+        // The user's office: XP, with its start-up folder's parent in place and an office folder
+        // without the mail client's library; a start-up folder recorded by an earlier install; the
+        // values the product keeps.
+        const fs::path word = box.Root() / "Word";
+        const fs::path startup = word / "Startup";
+        const fs::path earlier = box.Root() / "Earlier";
+        const fs::path office = box.Root() / "Office";
+        fs::create_directories(word);
+        fs::create_directories(office);
+        WriteFile(earlier / "sTallyvane2k.dot", "earlier template");
+        WriteFile(earlier / "~$allyvane2k.dot", "owner");
+        TSandbox::SetValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\10.0\\Word\\Options",
+                           "STARTUP-PATH", startup.string());
+        TSandbox::SetValue(HKEY_LOCAL_MACHINE,
+                           "Software\\Microsoft\\Office\\10.0\\Common\\InstallRoot", "Path",
+                           office.string());
+        TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "UserPath1", earlier.string());
+        TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "Version", "1.0.0");
+        TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "SavePath", "/pictures");
 
-    ASSERT_EQ(RunCommand(Program("Dotsweep") + " maxpause", &out), 0);
-    EXPECT_EQ(out, "");
-    for (int k = 1; k <= 41; ++k)
-        EXPECT_EQ(TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, "UserPath" + std::to_string(k)),
-                  std::nullopt)
-            << k;
-    for (const char* name : {"InstallPath", "SavePath", "Version"})
-        EXPECT_EQ(TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, name), std::nullopt) << name;
-    for (const auto& folder : {startup, earlier})
-        for (const auto& entry : fs::directory_iterator(folder))
-            ADD_FAILURE() << "left behind: " << entry.path();
-    EXPECT_FALSE(fs::exists(fs::path(*install) / "Dotferry.log"));
-    EXPECT_FALSE(fs::exists(fs::path(*install) / "Dotsweep.log"));
-    EXPECT_TRUE(fs::exists(office / "MSOUTL.OLB"));
+        std::string out;
+        ASSERT_EQ(RunCommand(display + Program("Dotferry") + " pause", &out), 0);
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, "UserPath2"), startup.string());
+        EXPECT_TRUE(fs::exists(startup / "sTallyvaneXP.dot"));
+        EXPECT_TRUE(fs::exists(office / "MSOUTL.OLB"));
+        EXPECT_NE(ReadFile(fs::path(*install) / "Dotferry.log").find("lResultSave   = True\n"),
+                  std::string::npos);
+        WriteFile(startup / "~$allyvaneXP.dot", "owner");
+
+        ASSERT_EQ(RunCommand(display + Program("Dotsweep") + " maxpause", &out), 0);
+        EXPECT_EQ(out, "");
+        for (int k = 1; k <= 41; ++k)
+            EXPECT_EQ(
+                TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, "UserPath" + std::to_string(k)),
+                std::nullopt)
+                << k;
+        for (const char* name : {"InstallPath", "SavePath", "Version"})
+            EXPECT_EQ(TSandbox::Value(HKEY_LOCAL_MACHINE, kProductKey, name), std::nullopt) << name;
+        for (const auto& folder : {startup, earlier})
+            for (const auto& entry : fs::directory_iterator(folder))
+                ADD_FAILURE() << "left behind: " << entry.path();
+        EXPECT_FALSE(fs::exists(fs::path(*install) / "Dotferry.log"));
+        EXPECT_FALSE(fs::exists(fs::path(*install) / "Dotsweep.log"));
+        EXPECT_TRUE(fs::exists(office / "MSOUTL.OLB"));
+    }
 }
 
 } // namespace
