@@ -1,0 +1,159 @@
+#include "converter/ui/ImagePreview.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "../page/MessageRecorder.h"
+#include "../players/EmfBuilder.h"
+#include "converter/page/ImageProperty.h"
+#include "converter/players/PlayerBMP.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 400 x 200 reference pixels at 0.25 mm: 100 x 50 mm.
+std::vector<std::uint8_t> PageBytes() {
+    return EmfBuilder({0, 0, 399, 199}, {0, 0, 9999, 4999}).Rectangle(10, 10, 300, 150).Bytes();
+}
+
+class ImagePreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("imagepreview-" + std::to_string(::getpid()));
+        fs::create_directories(m_dir);
+        ImgProperty = TImgProperty();
+        ImgProperty.ResetDefaults();
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string WritePage(const std::string& name,
+                          const std::vector<std::uint8_t>& bytes = PageBytes()) {
+        const std::string path = (m_dir / name).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    static std::int32_t BmpWidth(const fs::path& path) {
+        TPlayerBMP reader(nullptr);
+        return reader.LoadFromFile(path.string()) ? reader.GetWidth() : -1;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(ImagePreviewTest, AsksBeforeReplacingAnEmfFile) {
+    TfrmImagePreview form;
+    ASSERT_TRUE(form.OpenEmfPage(WritePage("page.emf")));
+    const std::string target = (m_dir / "copy.emf").string();
+    std::ofstream(target) << "old";
+    {
+        MessageRecorder closed(IDCLOSE);
+        EXPECT_FALSE(form.SavePageAsEmf(target));
+        ASSERT_EQ(closed.texts.size(), 1u);
+        EXPECT_EQ(closed.texts[0], "File " + target + " already exist!\nReplace?");
+        EXPECT_EQ(closed.captions[0], "Confirm");
+        EXPECT_EQ(fs::file_size(target), 3u);
+    }
+    {
+        MessageRecorder ok(IDOK);
+        EXPECT_TRUE(form.SavePageAsEmf(target));
+        EXPECT_GT(fs::file_size(target), 3u);
+    }
+    TPlayerEMF reloaded(nullptr);
+    ASSERT_TRUE(reloaded.LoadFromFile(target));
+    EXPECT_EQ(reloaded.GetWidth(), 400);
+
+    EXPECT_FALSE(form.SavePageAsEmf((m_dir / "copy.txt").string()));
+    EXPECT_FALSE(fs::exists(m_dir / "copy.txt"));
+}
+
+TEST_F(ImagePreviewTest, ConvertsAtThePercentScaleOfTheImageProperties) {
+    ImgProperty.SetPercentScale(50);
+    TfrmImagePreview form;
+    ASSERT_TRUE(form.OpenEmfPage(WritePage("page.emf")));
+    ASSERT_TRUE(form.ConvertPage((m_dir / "page.emf").string(), false, false));
+    ASSERT_TRUE(form.PageWritten(0));
+    // The page measures 100 mm; at 50 % that is the target the image properties computed.
+    const std::int32_t expected = ImgProperty.GetPixelSize().first;
+    EXPECT_NEAR(BmpWidth(m_dir / "page.bmp"), expected, 1);
+}
+
+TEST_F(ImagePreviewTest, PlainConversionFitsThePageToTheScreen) {
+    ImgProperty.SelectUnit(kUnitPixels);
+    TfrmImagePreview form;
+    ASSERT_TRUE(form.OpenEmfPage(WritePage("page.emf")));
+    ASSERT_TRUE(form.ConvertPage((m_dir / "out.png").string(), false, false));
+    const auto [screenW, screenH] = ImgProperty.GetPixelSize();
+    const std::int32_t width = BmpWidth(m_dir / "out.bmp");
+    EXPECT_NEAR(width, screenW, 1);
+    EXPECT_LE(width / 2, screenH);
+}
+
+TEST_F(ImagePreviewTest, ListConversionTellsWhichPagesWereWritten) {
+    const std::vector<std::string> sources = {WritePage("a.emf"), WritePage("b.emf", {1, 2, 3, 4}),
+                                              WritePage("c.EMF")};
+    const std::vector<std::string> targets = {
+        (m_dir / "a.bmp").string(), (m_dir / "b.bmp").string(), (m_dir / "c.bmp").string()};
+    TfrmImagePreview form;
+    ASSERT_TRUE(form.ConvertPageList(sources, targets, false, false));
+    EXPECT_TRUE(form.PageWritten(0));
+    EXPECT_FALSE(form.PageWritten(1));
+    EXPECT_TRUE(form.PageWritten(2));
+    EXPECT_TRUE(fs::exists(m_dir / "a.bmp"));
+    EXPECT_FALSE(fs::exists(m_dir / "b.bmp"));
+    EXPECT_TRUE(fs::exists(m_dir / "c.bmp"));
+}
+
+TEST_F(ImagePreviewTest, SkipsTargetsWhoseDirectoryIsMissingAndHonoursACancelledPreview) {
+    const std::vector<std::string> sources = {WritePage("a.emf")};
+    TfrmImagePreview form;
+    EXPECT_TRUE(
+        form.ConvertPageList(sources, {(m_dir / "nowhere" / "a.bmp").string()}, false, false));
+    EXPECT_FALSE(form.PageWritten(0));
+    EXPECT_FALSE(fs::exists(m_dir / "nowhere"));
+
+    form.PreviewDialog = [](TfrmImagePreview&, const std::string&, bool) {
+        return TfrmImagePreview::TPreviewResult{false, ""};
+    };
+    EXPECT_FALSE(form.ConvertPageList(sources, {(m_dir / "a.bmp").string()}, true, false));
+    EXPECT_FALSE(fs::exists(m_dir / "a.bmp"));
+}
+
+TEST_F(ImagePreviewTest, SaveModeWritesIntoTheChosenDirectory) {
+    const fs::path chosen = m_dir / "chosen";
+    fs::create_directories(chosen);
+    TfrmImagePreview form;
+    std::string offered;
+    form.PreviewDialog = [&](TfrmImagePreview&, const std::string& directory, bool saveMode) {
+        offered = directory;
+        EXPECT_TRUE(saveMode);
+        return TfrmImagePreview::TPreviewResult{true, chosen.string() + "/"};
+    };
+    ASSERT_TRUE(form.OpenEmfPage(WritePage("page.emf")));
+    ASSERT_TRUE(form.ConvertPage((m_dir / "page.emf").string(), true, true));
+    EXPECT_EQ(offered, m_dir.string() + "/");
+    EXPECT_TRUE(fs::exists(chosen / "page.bmp"));
+}
+
+TEST_F(ImagePreviewTest, WmfPagesThatCannotBeReadAreReported) {
+    TfrmImagePreview form;
+    MessageRecorder messages;
+    EXPECT_FALSE(form.OpenWmfPage((m_dir / "missing.wmf").string()));
+    EXPECT_TRUE(messages.texts.empty());
+
+    EXPECT_TRUE(form.OpenWmfPage(
+        WritePage("junk.wmf", {9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9})));
+    ASSERT_GE(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[messages.texts.size() - 2], "Convertion error for WMF-file !");
+    EXPECT_EQ(messages.texts.back(), "This is not metafile!");
+    EXPECT_EQ(form.CurrentPage(), nullptr);
+}
+
+} // namespace
