@@ -6,11 +6,14 @@
 
 #include "converter/app/CmdParam.h"
 #include "converter/app/JobControl.h"
+#include "converter/ui/ImagePreview.h"
 #include "platform/WinUser.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     SetCommandLineArguments(arguments);
+    TfrmImagePreview::Register();
+    TfrmImagePreview::Register();
     try {
         StartUp();
     } catch (const std::exception& error) {
