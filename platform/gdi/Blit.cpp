@@ -30,13 +30,14 @@ std::vector<RECT> ClipRects(TDeviceContext& dc) {
 
 namespace {
 
-// A rectangle from a corner and signed extents, right and bottom excluded.
+// A rectangle from a corner and signed extents, right and bottom excluded. A negative extent
+// runs back from the corner pixel itself: x = 10, width = -4 covers pixels 7 to 10.
 RECT Normalized(int x, int y, int width, int height) {
     RECT r{x, y, x + width, y + height};
-    if (r.left > r.right)
-        std::swap(r.left, r.right);
-    if (r.top > r.bottom)
-        std::swap(r.top, r.bottom);
+    if (width < 0)
+        r = RECT{x + width + 1, r.top, x + 1, r.bottom};
+    if (height < 0)
+        r = RECT{r.left, y + height + 1, r.right, y + 1};
     return r;
 }
 
@@ -162,11 +163,7 @@ bool ReadSource(TDeviceContext& src, const TDeviceBox& box, TDcSource& out) {
     if (surface == nullptr)
         return false;
     TBitmap* bitmap = src.m_kind == TDcKind::Memory ? src.State().m_bitmap.Get() : nullptr;
-    RECT rect{box.x, box.y, box.x + box.width, box.y + box.height};
-    if (rect.left > rect.right)
-        std::swap(rect.left, rect.right);
-    if (rect.top > rect.bottom)
-        std::swap(rect.top, rect.bottom);
+    const RECT rect = Normalized(box.x, box.y, box.width, box.height);
     // Only what the surface holds is read; the rest of the rectangle stays undefined.
     RECT limited = IntersectRects(rect, RECT{0, 0, surface->m_width, surface->m_height});
     if (limited.right < limited.left || limited.bottom < limited.top)

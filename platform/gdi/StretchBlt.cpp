@@ -6,14 +6,18 @@
 namespace gdi {
 
 TAxisMap::TAxisMap(int source, int destination, bool rows)
-    : m_source(std::max(source, 1)), m_destination(std::max(destination, 1)) {
-    m_step = (static_cast<std::int64_t>(m_source) << 16) / m_destination;
-    m_offset = m_step / 2 - (rows ? 1 : 0);
+    : m_source(std::max(source, 1)), m_destination(std::max(destination, 1)), m_fromEnd(rows) {
+    if (m_source > m_destination)
+        m_offset = m_source - m_destination / 2;
+    else
+        m_offset = m_source / 2 - (rows ? 0 : 1);
 }
 
 int TAxisMap::At(int i) const {
-    const std::int64_t position = m_offset + static_cast<std::int64_t>(i) * m_step;
-    return static_cast<int>(std::clamp<std::int64_t>(position >> 16, 0, m_source - 1));
+    const std::int64_t k = m_fromEnd ? m_destination - 1 - i : i;
+    const std::int64_t s =
+        std::clamp<std::int64_t>((k * m_source + m_offset) / m_destination, 0, m_source - 1);
+    return static_cast<int>(m_fromEnd ? m_source - 1 - s : s);
 }
 
 int TAxisMap::First(int i) const {

@@ -13,9 +13,11 @@ constexpr int kStretchDeleteScans = 3; // COLORONCOLOR: dropped pixels lost
 constexpr int kStretchHalftone = 4;    // HALFTONE: dropped pixels averaged
 
 // Which source pixel of an extent of `source` pixels lands on each of `destination` pixels.
-// GDI steps through the source in 16.16 fixed point, starting half a step in: so a 2:1
-// shrink takes every second pixel starting with the second, and a 2:3 stretch repeats every
-// second pixel. Rows start a hair before half a step, which moves exact ties of a shrink up.
+// GDI steps through the source with an integer error term: destination pixel k takes source
+// pixel (k * source + c) / destination, with c = source - destination / 2 when shrinking and
+// source / 2 - 1 when stretching. Rows are counted from the bottom (the DIB's own order) with
+// c = source / 2 when stretching. So a 2:1 shrink takes the second pixel of every pair across
+// and the first of every pair down, and a 3:1 shrink the last of each three across.
 class TAxisMap {
 public:
     TAxisMap(int source, int destination, bool rows);
@@ -32,8 +34,8 @@ public:
 private:
     int m_source;
     int m_destination;
-    std::int64_t m_step;   // source pixels per destination pixel, 16.16
-    std::int64_t m_offset; // position of the first sample, 16.16
+    bool m_fromEnd;        // count from the far end (rows: from the bottom)
+    std::int64_t m_offset; // the error term's start, c above
 };
 
 // A source rectangle stretched onto a destination rectangle, and the part of the destination

@@ -53,6 +53,18 @@ int StretchDIBitsChecked(HDC hdc, int xDest, int yDest, int destWidth, int destH
         if (srcHeight < 0)
             destHeight = -destHeight;
         request.sourceIsDib = true;
+        // Skipped RLE pixels show the destination only at 1:1; a stretched RLE picture is
+        // expanded first, its skipped pixels taking the first colour of the table.
+        const bool rle = format.compression == kBiRle4 || format.compression == kBiRle8;
+        if (rle && !image.defined.empty() &&
+            (std::abs(destWidth) != std::abs(srcWidth) ||
+             std::abs(destHeight) != std::abs(srcHeight))) {
+            const std::uint32_t first = format.colors.empty() ? 0 : format.colors[0];
+            for (std::size_t i = 0; i < image.pixels.size(); ++i)
+                if (image.defined[i] == 0)
+                    image.pixels[i] = first;
+            image.defined.clear();
+        }
     }
     if (!dc->Driver().StretchDIBits(*dc, xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth,
                                     srcHeight, bits.data(),
