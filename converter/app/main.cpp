@@ -13,7 +13,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     SetCommandLineArguments(arguments);
     TfrmImagePreview::Register();
-    TfrmImagePreview::Register();
     try {
         StartUp();
     } catch (const std::exception& error) {
