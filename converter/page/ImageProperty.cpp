@@ -10,10 +10,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "converter/page/PageMessage.h"
 #include "converter/page/Rounding.h"
+#include "platform/WinGdi.h"
 
 TImgProperty ImgProperty;
 
@@ -21,24 +21,17 @@ namespace {
 
 constexpr double kMMPerInch = 25.4;
 
-// FIXME: ask the "DISPLAY" information context once the GDI header declares it; until then the
-// headless screen of the stand-in (1024 x 768 at 96 ppi, TALLYVANE_DISPLAY=WxH@DPI).
+// The screen as the "DISPLAY" information context describes it.
 bool QueryRealDisplay(TDisplayMetrics& metrics) {
-    int width = 1024;
-    int height = 768;
-    int dpi = 96;
-    if (const char* spec = std::getenv("TALLYVANE_DISPLAY")) {
-        int w = 0, h = 0, d = 0;
-        if (std::sscanf(spec, "%dx%d@%d", &w, &h, &d) == 3 && w > 0 && h > 0 && d > 0) {
-            width = w;
-            height = h;
-            dpi = d;
-        }
+    HDC ic = CreateIC("DISPLAY", nullptr, nullptr, nullptr);
+    if (!ic) {
+        return false;
     }
-    metrics.horzRes = width;
-    metrics.vertRes = height;
-    metrics.horzSize = RoundToInt32(width * kMMPerInch / dpi);
-    metrics.vertSize = RoundToInt32(height * kMMPerInch / dpi);
+    metrics.horzRes = GetDeviceCaps(ic, HORZRES);
+    metrics.vertRes = GetDeviceCaps(ic, VERTRES);
+    metrics.horzSize = GetDeviceCaps(ic, HORZSIZE);
+    metrics.vertSize = GetDeviceCaps(ic, VERTSIZE);
+    DeleteDC(ic);
     return true;
 }
 
