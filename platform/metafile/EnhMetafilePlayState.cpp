@@ -30,7 +30,8 @@ XFORM multiply(const XFORM& a, const XFORM& b) {
 
 // Mapping records: kept by the player while it emulates, else passed to the DC.
 bool playMapping(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
-    const LONG a = rec.i32(8), b = rec.i32(12);
+    // EMR_SETMAPMODE has one field, the others at least two.
+    const LONG a = rec.i32(8), b = type == EMR_SETMAPMODE ? 0 : rec.i32(12);
     if (!rec.ok())
         return false;
     TEmfMapping& m = p.mapping;

@@ -944,6 +944,13 @@ HDC createRecordingDC(HDC reference, LPCSTR file, const RECT* frame, std::u16str
 }
 
 } // namespace
+
+void LimitRecordingBounds(HDC recording, const RECT& limit) {
+    if (TEmfRecorder* recorder = recorderOf(recording)) {
+        recorder->m_out.limitBounds(limit);
+    }
+}
+
 } // namespace tallyvane::metafile
 
 using namespace tallyvane::metafile;

@@ -96,6 +96,13 @@ std::vector<BYTE> TEmfWriter::finish(const RECT* frame, SIZE devicePixels, SIZE 
     // EMR_EOF: no palette; nSizeLast repeats the record size.
     record(EMR_EOF, {0, 16, 20});
 
+    if (m_hasBounds && m_hasLimit) {
+        m_bounds.left = std::max(m_bounds.left, m_limit.left);
+        m_bounds.top = std::max(m_bounds.top, m_limit.top);
+        m_bounds.right = std::min(m_bounds.right, m_limit.right);
+        m_bounds.bottom = std::min(m_bounds.bottom, m_limit.bottom);
+        m_hasBounds = m_bounds.left <= m_bounds.right && m_bounds.top <= m_bounds.bottom;
+    }
     const RECT bounds = this->bounds();
     RECT frameRect;
     if (frame) {

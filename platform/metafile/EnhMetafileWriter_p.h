@@ -37,6 +37,8 @@ public:
     void addBoundsRect(double left, double top, double right, double bottom);
     bool hasBounds() const { return m_hasBounds; }
     RECT bounds() const { return m_hasBounds ? m_bounds : RECT{0, 0, -1, -1}; }
+    // Keeps the final bounds inside limit (inclusive), as for a picture that is the device.
+    void limitBounds(const RECT& limit) { m_limit = limit, m_hasLimit = true; }
 
     // Handle table indices.
     DWORD allocateIndex();
@@ -55,6 +57,8 @@ private:
     size_t m_records = 0;
     bool m_hasBounds = false;
     RECT m_bounds{0, 0, 0, 0};
+    RECT m_limit{0, 0, 0, 0};
+    bool m_hasLimit = false;
     std::vector<bool> m_used{true}; // slot 0 is the metafile itself
     DWORD m_highestIndex = 0;
 };

@@ -50,6 +50,8 @@ HENHMETAFILE SetWinMetaFileBits(UINT nSize, const BYTE* lpMeta16Data, HDC hdcRef
     } else {
         SetMapMode(dc, MM_ANISOTROPIC);
         SetViewportExtEx(dc, pixelsX, pixelsY, nullptr);
+        // The picture is the device: what falls outside it does not widen the frame.
+        LimitRecordingBounds(dc, RECT{0, 0, pixelsX - 1, pixelsY - 1});
     }
     PlayMetaFile(dc, wmf);
     DeleteMetaFile(wmf);

@@ -105,6 +105,9 @@ TWinMetaFile* LookupWinMetaFile(HMETAFILE handle);
 bool ValidateEnhMetaFile(TEnhMetaFile& emf);
 bool ValidateWinMetaFile(TWinMetaFile& wmf);
 
+// Keeps the bounds of a recording DC inside limit (reference-device pixels, inclusive).
+void LimitRecordingBounds(HDC recording, const RECT& limit);
+
 // Whole-file helpers.
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out);
 bool WriteWholeFile(const char* path, const std::vector<BYTE>& bits);
