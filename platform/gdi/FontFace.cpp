@@ -104,6 +104,9 @@ void TFontFace::ReadMetrics() {
     }
     auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(m_face, FT_SFNT_POST));
     if (post != nullptr) {
+        // FreeType moves the position by half the thickness; keep the table's own value.
+        m.underlinePosition = post->underlinePosition;
+        m.underlineThickness = post->underlineThickness;
         m.italicAngle = static_cast<int>((post->italicAngle * 10) / 65536);
     }
     auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(m_face, FT_SFNT_OS2));

@@ -33,7 +33,7 @@ struct TFaceMetrics {
     int avgCharWidth = 0;                       // OS/2 xAvgCharWidth
     int maxAdvance = 0;                         // hhea advanceWidthMax
     int xMin = 0, yMin = 0, xMax = 0, yMax = 0; // head bounding box of all glyphs
-    int underlinePosition = 0;  // post: top of the underline, negative below the baseline
+    int underlinePosition = 0;  // post: middle of the underline, negative below the baseline
     int underlineThickness = 0; // post
     int strikeoutPosition = 0;  // OS/2 yStrikeoutPosition: top of the line above the baseline
     int strikeoutSize = 0;      // OS/2 yStrikeoutSize

@@ -57,7 +57,7 @@ TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& 
     if (font.lfQuality == NONANTIALIASED_QUALITY) {
         m_monochrome = true;
     } else if (font.lfQuality != ANTIALIASED_QUALITY && font.lfQuality != CLEARTYPE_QUALITY &&
-               font.lfQuality != CLEARTYPE_NATURAL_QUALITY && !m_transformed) {
+               font.lfQuality != CLEARTYPE_NATURAL_QUALITY) {
         std::lock_guard<std::mutex> guard(m_face->Lock());
         FT_Int gasp = FT_Get_Gasp(m_face->Face(), static_cast<FT_UInt>(m_ppem));
         m_monochrome = gasp != FT_GASP_NO_TABLE && (gasp & FT_GASP_DO_GRAY) == 0;
@@ -236,7 +236,9 @@ TLineDecoration TFontInstance::Underline() const {
     double scale = static_cast<double>(m_ppem) / design.unitsPerEm;
     TLineDecoration line;
     line.thickness = std::max(1, RoundToInt(design.underlineThickness * scale));
-    line.position = RoundToInt(design.underlinePosition * scale);
+    // The table gives the middle of the line; a bar of whole pixels is centred on it, the
+    // odd pixel below.
+    line.position = RoundToInt(design.underlinePosition * scale) + line.thickness / 2;
     return line;
 }
 
