@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "converter/players/ClipboardFormats.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 
@@ -58,6 +59,7 @@ std::int32_t TPlayerBMP::GetEncodedSize() {
 }
 
 bool TPlayerBMP::LoadFromClipboard() {
+    EnsurePlayerClipboardFormats();
     if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr)) {
         return false;
     }
@@ -82,6 +84,7 @@ bool TPlayerBMP::LoadFromClipboard() {
 }
 
 bool TPlayerBMP::CopyToClipboard() {
+    EnsurePlayerClipboardFormats();
     if (m_state.Bitmap.Empty() || !OpenClipboard(nullptr)) {
         return false;
     }

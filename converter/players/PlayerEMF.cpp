@@ -15,6 +15,7 @@
 #include "converter/page/ImageProperty.h"
 #include "converter/page/PageMessage.h"
 #include "converter/page/Rounding.h"
+#include "converter/players/ClipboardFormats.h"
 #include "platform/WinBase.h"
 #include "platform/WinUser.h"
 
@@ -494,6 +495,7 @@ bool TPlayerEMF::SaveToFile(const std::string& fileName) {
 }
 
 bool TPlayerEMF::LoadFromClipboard() {
+    EnsurePlayerClipboardFormats();
     if (!IsClipboardFormatAvailable(CF_ENHMETAFILE)) {
         return false;
     }
@@ -513,6 +515,7 @@ bool TPlayerEMF::LoadFromClipboard() {
 }
 
 bool TPlayerEMF::CopyToClipboard() {
+    EnsurePlayerClipboardFormats();
     if (!m_headerValid || !m_recordsValid) {
         return false;
     }

@@ -9,6 +9,7 @@
 
 #include "EmfBuilder.h"
 #include "converter/players/PlayerList.h"
+#include "platform/WinUser.h"
 
 namespace {
 
@@ -225,6 +226,34 @@ TEST(TPlayEMFList, OwnsClonesOfItsPages) {
     EXPECT_NE(list.GetMetafileHandle(0), page.Handle());
     EXPECT_EQ(list.GetMetafileHandle(1), nullptr);
     EXPECT_EQ(list.GetPlayer(2), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TPlayerEMFFiles, GoesThroughTheClipboardAndBack) {
+    setenv("TALLYVANE_CLIPBOARD", (m_dir / "clipboard").c_str(), 1);
+    HENHMETAFILE handle = Page().Rectangle(10, 20, 100, 100).Handle();
+    TPlayerEMF source(nullptr);
+    ASSERT_TRUE(source.LoadFromHandle(handle));
+    DeleteEnhMetaFile(handle);
+    ASSERT_TRUE(source.CopyToClipboard());
+    EXPECT_TRUE(source.HeaderValid()) << "the player keeps its own copy";
+
+    TPlayerEMF target(nullptr);
+    ASSERT_TRUE(target.LoadFromClipboard());
+    EXPECT_EQ(target.FileName, "ClipBoard As Enhanced Metafile");
+    EXPECT_EQ(target.GetWidth(), 400);
+    EXPECT_EQ(target.RecordCount(), source.RecordCount());
+
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    CloseClipboard();
+    target.FileName = "kept";
+    EXPECT_FALSE(target.LoadFromClipboard());
+    EXPECT_EQ(target.FileName, "kept");
+    unsetenv("TALLYVANE_CLIPBOARD");
 }
 
 } // namespace
