@@ -250,13 +250,22 @@ TEST(FontAdvances, MatchTheSpacingArraysTheReferenceRecorded) {
     }
 }
 
-TEST(FontDecorations, LieAtTheFontsOwnPositions) {
-    auto font = Realise(MakeFont(u"Arial", -40));
-    ASSERT_TRUE(font);
-    TLineDecoration underline = font->Underline();
-    TLineDecoration strikeout = font->Strikeout();
-    EXPECT_LT(underline.position, 0);
-    EXPECT_GE(underline.thickness, 2);
-    EXPECT_GT(strikeout.position, 5);
-    EXPECT_LT(strikeout.position, font->Metrics().tmAscent);
+// Rows of the underline below the baseline, as the reference draws Times New Roman.
+TEST(FontDecorations, UnderlineSitsWhereTheReferenceDrawsIt) {
+    struct TCase {
+        LONG height;
+        int rowsBelowBaseline;
+        int thickness;
+    } cases[] = {{-14, 1, 1}, {-28, 2, 1}, {-40, 1, 2}};
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.height);
+        auto font = Realise(MakeFont(u"Times New Roman", entry.height));
+        ASSERT_TRUE(font);
+        TLineDecoration underline = font->Underline();
+        EXPECT_EQ(-underline.position, entry.rowsBelowBaseline);
+        EXPECT_EQ(underline.thickness, entry.thickness);
+        TLineDecoration strikeout = font->Strikeout();
+        EXPECT_GT(strikeout.position, 0);
+        EXPECT_LT(strikeout.position, font->Metrics().tmAscent);
+    }
 }
