@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "platform/WinReg.h"
@@ -304,24 +303,39 @@ std::string RegistryFilePath() {
 }
 
 LoadResult LoadStore(const std::string& path, Store& store) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec) && !ec) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
             store = Store();
             return LoadResult::Ok;
         }
-        std::fprintf(stderr, "registry: %s: cannot be read\n", path.c_str());
+        std::fprintf(stderr, "registry: %s: cannot be read (%s)\n", path.c_str(),
+                     std::strerror(errno));
         return LoadResult::Unreadable;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) {
+    std::string text;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    char buffer[65536];
+    while (ok) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (!ok) {
         std::fprintf(stderr, "registry: %s: cannot be read\n", path.c_str());
         return LoadResult::Unreadable;
     }
     std::string error;
-    std::optional<Store> parsed = Store::Parse(text.str(), error);
+    std::optional<Store> parsed = Store::Parse(text, error);
     if (!parsed) {
         std::fprintf(stderr, "registry: %s: %s; the file is left as it is\n", path.c_str(),
                      error.c_str());

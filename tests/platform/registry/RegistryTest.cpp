@@ -204,6 +204,16 @@ TEST_F(Registry, MalformedFileIsReportedAndNeverOverwritten) {
     }
 }
 
+TEST_F(Registry, UnreadableFileIsAnErrorNotAnEmptyRegistry) {
+    fs::create_directory(m_file);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &key), ERROR_BADDB);
+    EXPECT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                             nullptr),
+              ERROR_BADDB);
+    EXPECT_TRUE(fs::is_directory(m_file));
+}
+
 TEST_F(Registry, HandEditedFileIsReadWithCommentsDwordsAndCrLf) {
     {
         std::ofstream out(m_file, std::ios::binary);
