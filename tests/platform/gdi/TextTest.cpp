@@ -1,0 +1,351 @@
+// Text output on a memory DC: placement by alignment, spacing and clipping, the extent
+// queries, and strings that are empty, very long or not valid UTF-16.
+#include "platform/WinGdi.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A white 32-bpp DIB section selected into a memory DC, with a font selected.
+class TCanvas {
+public:
+    TCanvas(int width, int height, LONG fontHeight = -20, const char16_t* face = u"Arial",
+            BYTE charSet = DEFAULT_CHARSET)
+        : m_width(width), m_height(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+        m_oldBitmap = SelectObject(m_dc, m_bitmap);
+        Clear();
+        LOGFONTW font{};
+        font.lfHeight = fontHeight;
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = charSet;
+        std::u16string name(face);
+        std::copy(name.begin(), name.end(), font.lfFaceName);
+        m_font = CreateFontIndirectW(&font);
+        m_oldFont = SelectObject(m_dc, m_font);
+        SetBkMode(m_dc, TRANSPARENT);
+    }
+    ~TCanvas() {
+        SelectObject(m_dc, m_oldFont);
+        SelectObject(m_dc, m_oldBitmap);
+        DeleteObject(m_font);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    HDC Dc() const { return m_dc; }
+    void Clear() { std::memset(m_bits, 0xFF, static_cast<size_t>(m_width) * m_height * 4); }
+    std::uint32_t Pixel(int x, int y) const {
+        return static_cast<const std::uint32_t*>(m_bits)[y * m_width + x] & 0xFFFFFF;
+    }
+    bool Valid() const { return m_dc && m_bitmap && m_bits && m_font; }
+
+    // Bounding box of pixels darker than mid grey; all zero when there are none.
+    RECT Ink() const {
+        RECT box{m_width, m_height, 0, 0};
+        for (int y = 0; y < m_height; ++y) {
+            for (int x = 0; x < m_width; ++x) {
+                if ((Pixel(x, y) & 0xFF) < 128) {
+                    box.left = std::min<LONG>(box.left, x);
+                    box.top = std::min<LONG>(box.top, y);
+                    box.right = std::max<LONG>(box.right, x + 1);
+                    box.bottom = std::max<LONG>(box.bottom, y + 1);
+                }
+            }
+        }
+        return box.right == 0 ? RECT{0, 0, 0, 0} : box;
+    }
+    int Count(std::uint32_t colour) const {
+        int count = 0;
+        for (int y = 0; y < m_height; ++y) {
+            for (int x = 0; x < m_width; ++x) {
+                count += Pixel(x, y) == colour ? 1 : 0;
+            }
+        }
+        return count;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HFONT m_font = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    HGDIOBJ m_oldFont = nullptr;
+    void* m_bits = nullptr;
+};
+
+const std::u16string kSample = u"Hxgy";
+
+} // namespace
+
+TEST(TextOut, AlignsTheReferencePointAsAsked) {
+    TCanvas canvas(200, 80);
+    ASSERT_TRUE(canvas.Valid());
+    TEXTMETRICW tm{};
+    ASSERT_TRUE(GetTextMetricsW(canvas.Dc(), &tm));
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), kSample.c_str(), 4, &extent));
+    struct TCase {
+        const char* name;
+        UINT align;
+    } cases[] = {{"left top", TA_LEFT | TA_TOP},
+                 {"right top", TA_RIGHT | TA_TOP},
+                 {"centre top", TA_CENTER | TA_TOP},
+                 {"left baseline", TA_BASELINE},
+                 {"left bottom", TA_LEFT | TA_BOTTOM}};
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        canvas.Clear();
+        SetTextAlign(canvas.Dc(), entry.align);
+        ASSERT_TRUE(TextOutW(canvas.Dc(), 100, 40, kSample.c_str(), 4));
+        RECT ink = canvas.Ink();
+        ASSERT_GT(ink.right, ink.left);
+        // Horizontally the ink lies within the advance box, a pixel of overhang allowed.
+        int boxLeft = (entry.align & TA_CENTER) == TA_CENTER ? 100 - extent.cx / 2
+                      : (entry.align & TA_RIGHT)             ? 100 - extent.cx
+                                                             : 100;
+        EXPECT_GE(ink.left, boxLeft - 1);
+        EXPECT_LE(ink.right, boxLeft + extent.cx + 1);
+        // Vertically: 'H' reaches the cap height above the baseline, 'g' and 'y' go below it.
+        int baseline = (entry.align & TA_BASELINE) == TA_BASELINE ? 40
+                       : (entry.align & TA_BOTTOM)                ? 40 - tm.tmDescent
+                                                                  : 40 + tm.tmAscent;
+        EXPECT_LT(ink.top, baseline - tm.tmAscent / 2);
+        EXPECT_GT(ink.bottom, baseline + 1);
+        EXPECT_LE(ink.bottom, baseline + tm.tmDescent);
+    }
+}
+
+TEST(TextOut, UpdatesTheCurrentPositionAndStartsThere) {
+    TCanvas canvas(200, 60);
+    ASSERT_TRUE(canvas.Valid());
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), kSample.c_str(), 4, &extent));
+    SetTextAlign(canvas.Dc(), TA_UPDATECP | TA_TOP);
+    MoveToEx(canvas.Dc(), 20, 10, nullptr);
+    ASSERT_TRUE(TextOutW(canvas.Dc(), 150, 150, kSample.c_str(), 4)); // x, y are ignored
+    POINT position{};
+    ASSERT_TRUE(GetCurrentPositionEx(canvas.Dc(), &position));
+    EXPECT_EQ(position.x, 20 + extent.cx);
+    EXPECT_EQ(position.y, 10);
+    RECT ink = canvas.Ink();
+    EXPECT_GE(ink.left, 19);
+    EXPECT_LT(ink.left, 24);
+
+    SetTextAlign(canvas.Dc(), TA_UPDATECP | TA_RIGHT);
+    ASSERT_TRUE(TextOutW(canvas.Dc(), 0, 0, kSample.c_str(), 4));
+    ASSERT_TRUE(GetCurrentPositionEx(canvas.Dc(), &position));
+    EXPECT_EQ(position.x, 20);
+}
+
+TEST(TextOut, ExtentsAddTheCharacterExtraAndJustification) {
+    TCanvas canvas(10, 10);
+    ASSERT_TRUE(canvas.Valid());
+    const std::u16string text = u"a b c";
+    std::vector<int> widths(128);
+    ASSERT_TRUE(GetCharWidth32W(canvas.Dc(), 0, 127, widths.data()));
+    int sum = 0;
+    for (char16_t c : text) {
+        sum += widths[c];
+    }
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), text.c_str(), 5, &extent));
+    EXPECT_EQ(extent.cx, sum);
+    SetTextCharacterExtra(canvas.Dc(), 3);
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), text.c_str(), 5, &extent));
+    EXPECT_EQ(extent.cx, sum + 15);
+    SetTextCharacterExtra(canvas.Dc(), 0);
+    SetTextJustification(canvas.Dc(), 7, 2);
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), text.c_str(), 5, &extent));
+    EXPECT_EQ(extent.cx, sum + 7);
+
+    int fit = -1;
+    std::vector<int> partial(5);
+    SetTextJustification(canvas.Dc(), 0, 0);
+    ASSERT_TRUE(GetTextExtentExPointW(canvas.Dc(), text.c_str(), 5, widths['a'] + widths[' '], &fit,
+                                      partial.data(), &extent));
+    EXPECT_EQ(fit, 2);
+    EXPECT_EQ(partial[0], widths['a']);
+    EXPECT_EQ(partial[4], extent.cx);
+}
+
+TEST(TextOut, SpacingArrayPlacesEveryGlyph) {
+    TCanvas canvas(200, 40);
+    ASSERT_TRUE(canvas.Valid());
+    const std::u16string text = u"II";
+    const INT dx[] = {60, 0};
+    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 10, 5, 0, nullptr, text.c_str(), 2, dx));
+    RECT ink = canvas.Ink();
+    // The second I starts 60 pixels after the first.
+    EXPECT_GE(ink.right - ink.left, 60);
+    EXPECT_LE(ink.right - ink.left, 66);
+
+    // With ETO_PDY a positive y step moves up the page.
+    canvas.Clear();
+    const INT level[] = {30, 0, 0, 0};
+    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 10, 15, ETO_PDY, nullptr, text.c_str(), 2, level));
+    RECT flat = canvas.Ink();
+    canvas.Clear();
+    const INT pairs[] = {30, 12, 0, 0};
+    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 10, 15, ETO_PDY, nullptr, text.c_str(), 2, pairs));
+    RECT climbing = canvas.Ink();
+    EXPECT_EQ(climbing.top, flat.top - 12);
+    EXPECT_EQ(climbing.bottom, flat.bottom);
+}
+
+TEST(TextOut, OpaqueAndClippedRectangles) {
+    TCanvas canvas(100, 40);
+    ASSERT_TRUE(canvas.Valid());
+    SetBkColor(canvas.Dc(), RGB(255, 0, 0));
+    RECT rect{10, 10, 30, 20};
+    // An opaque rectangle alone, no text.
+    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr));
+    EXPECT_EQ(canvas.Count(0xFF0000), 20 * 10);
+    EXPECT_EQ(canvas.Pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(canvas.Pixel(30, 20), 0xFFFFFFu);
+
+    canvas.Clear();
+    const std::u16string wide = u"WWWWWWWW";
+    RECT clip{5, 0, 25, 40};
+    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 0, 5, ETO_CLIPPED, &clip, wide.c_str(), 8, nullptr));
+    RECT ink = canvas.Ink();
+    EXPECT_GE(ink.left, 5);
+    EXPECT_LE(ink.right, 25);
+}
+
+TEST(TextOut, BlackOnWhiteUsesTheSeventeenSmoothingLevels) {
+    TCanvas canvas(200, 60, -30);
+    ASSERT_TRUE(canvas.Valid());
+    const std::u16string text = u"Quartz glyph";
+    ASSERT_TRUE(TextOutW(canvas.Dc(), 4, 4, text.c_str(), static_cast<int>(text.size())));
+    std::set<std::uint32_t> shades;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            std::uint32_t p = canvas.Pixel(x, y);
+            EXPECT_EQ(p & 0xFF, (p >> 8) & 0xFF);
+            shades.insert(p);
+        }
+    }
+    EXPECT_LE(shades.size(), 17u);
+    EXPECT_GT(shades.size(), 8u);
+}
+
+TEST(TextOut, RefusesBadArgumentsAndDrawsNothingForEmptyText) {
+    TCanvas canvas(50, 30);
+    ASSERT_TRUE(canvas.Valid());
+    EXPECT_FALSE(TextOutW(canvas.Dc(), 0, 0, nullptr, 3));
+    EXPECT_FALSE(TextOutW(canvas.Dc(), 0, 0, u"abc", -1));
+    EXPECT_FALSE(TextOutW(nullptr, 0, 0, u"abc", 3));
+    EXPECT_TRUE(TextOutW(canvas.Dc(), 0, 0, u"", 0));
+    EXPECT_TRUE(TextOutW(canvas.Dc(), 0, 0, nullptr, 0));
+    EXPECT_EQ(canvas.Count(0xFFFFFF), 50 * 30);
+    SIZE extent{1, 1};
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), u"", 0, &extent));
+    EXPECT_EQ(extent.cx, 0);
+    EXPECT_FALSE(GetTextExtentPoint32W(canvas.Dc(), nullptr, 2, &extent));
+}
+
+TEST(TextOut, DrawsInvalidUtf16WithoutReadingPastTheString) {
+    TCanvas canvas(200, 40);
+    ASSERT_TRUE(canvas.Valid());
+    struct TCase {
+        const char* name;
+        std::vector<char16_t> units;
+    } cases[] = {
+        {"lone high surrogate at the end", {u'A', 0xD800}},
+        {"lone low surrogate first", {0xDC00, u'A'}},
+        {"reversed pair", {0xDC00, 0xD800}},
+        {"noncharacters", {0xFFFF, 0xFFFE, 0}},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        canvas.Clear();
+        // Exactly sized heap copies, so a read past the end is caught by the sanitizers.
+        auto units = std::make_unique<char16_t[]>(entry.units.size());
+        std::copy(entry.units.begin(), entry.units.end(), units.get());
+        int count = static_cast<int>(entry.units.size());
+        EXPECT_TRUE(TextOutW(canvas.Dc(), 5, 5, units.get(), count));
+        SIZE extent{};
+        EXPECT_TRUE(GetTextExtentPoint32W(canvas.Dc(), units.get(), count, &extent));
+        EXPECT_GT(extent.cx, 0);
+        EXPECT_TRUE(
+            ExtTextOutW(canvas.Dc(), 5, 5, ETO_GLYPH_INDEX, nullptr, units.get(), count, nullptr));
+    }
+}
+
+TEST(TextOut, DrawsA64KibString) {
+    TCanvas canvas(300, 40, -12);
+    ASSERT_TRUE(canvas.Valid());
+    const size_t count = 65536;
+    auto text = std::make_unique<char16_t[]>(count);
+    auto bytes = std::make_unique<char[]>(count);
+    for (size_t i = 0; i < count; ++i) {
+        text[i] = static_cast<char16_t>(u'a' + i % 26);
+        bytes[i] = static_cast<char>('a' + i % 26);
+    }
+    EXPECT_TRUE(TextOutW(canvas.Dc(), 2, 2, text.get(), static_cast<int>(count)));
+    EXPECT_LT(canvas.Count(0xFFFFFF), 300 * 40);
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), text.get(), static_cast<int>(count), &extent));
+    EXPECT_GT(extent.cx, 65536 * 3);
+    EXPECT_TRUE(TextOutA(canvas.Dc(), 2, 20, bytes.get(), static_cast<int>(count)));
+    std::vector<INT> dx(count, 7);
+    EXPECT_TRUE(ExtTextOutW(canvas.Dc(), -1000000, 2, 0, nullptr, text.get(),
+                            static_cast<UINT>(count), dx.data()));
+}
+
+TEST(TextOut, SymbolFontBytesAndPrivateUseCharactersDrawAlike) {
+    TCanvas bytes(120, 40, -22, u"Symbol", SYMBOL_CHARSET);
+    TCanvas wide(120, 40, -22, u"Symbol", SYMBOL_CHARSET);
+    TCanvas latin(120, 40, -22, u"Arial");
+    ASSERT_TRUE(bytes.Valid() && wide.Valid() && latin.Valid());
+    ASSERT_TRUE(TextOutA(bytes.Dc(), 4, 4, "abg", 3));
+    const char16_t symbols[] = {0xF061, 0xF062, 0xF067};
+    ASSERT_TRUE(TextOutW(wide.Dc(), 4, 4, symbols, 3));
+    ASSERT_TRUE(TextOutA(latin.Dc(), 4, 4, "abg", 3));
+    bool same = true;
+    bool differsFromLatin = false;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 120; ++x) {
+            same = same && bytes.Pixel(x, y) == wide.Pixel(x, y);
+            differsFromLatin = differsFromLatin || bytes.Pixel(x, y) != latin.Pixel(x, y);
+        }
+    }
+    EXPECT_TRUE(same);
+    EXPECT_TRUE(differsFromLatin);
+    WCHAR face[LF_FACESIZE] = {};
+    EXPECT_GT(GetTextFaceW(latin.Dc(), LF_FACESIZE, face), 0);
+    EXPECT_EQ(std::u16string(face), u"Arial");
+}
+
+TEST(TextOut, FontHeightFollowsTheMappingMode) {
+    TCanvas canvas(100, 100, -240, u"Arial"); // 240 twips: 1/6 inch, 16 pixels at 96 DPI
+    ASSERT_TRUE(canvas.Valid());
+    SetMapMode(canvas.Dc(), MM_TWIPS);
+    TEXTMETRICW tm{};
+    ASSERT_TRUE(GetTextMetricsW(canvas.Dc(), &tm));
+    EXPECT_NEAR(tm.tmHeight - tm.tmInternalLeading, 240, 15);
+    ASSERT_TRUE(TextOutW(canvas.Dc(), 150, -150, u"H", 1));
+    RECT ink = canvas.Ink();
+    // 'H' has the cap height of a 16-pixel em: about 11 or 12 pixels.
+    EXPECT_GE(ink.bottom - ink.top, 11);
+    EXPECT_LE(ink.bottom - ink.top, 12);
+}
