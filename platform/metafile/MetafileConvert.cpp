@@ -48,7 +48,10 @@ HENHMETAFILE SetWinMetaFileBits(UINT nSize, const BYTE* lpMeta16Data, HDC hdcRef
     } else if (fixedMode && !scalable) {
         SetMapMode(dc, int(mode));
     } else {
+        // One unit per pixel until the metafile sets its window; then that window fills the
+        // device.
         SetMapMode(dc, MM_ANISOTROPIC);
+        SetWindowExtEx(dc, pixelsX, pixelsY, nullptr);
         SetViewportExtEx(dc, pixelsX, pixelsY, nullptr);
         // The picture is the device: what falls outside it does not widen the frame.
         LimitRecordingBounds(dc, RECT{0, 0, pixelsX - 1, pixelsY - 1});
