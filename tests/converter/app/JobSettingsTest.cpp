@@ -216,6 +216,18 @@ TEST_F(ReadJobSettingsTest, DirectoriesMustExist) {
     EXPECT_FALSE(Read({"idn:/no/such", "odn:" + (m_dir / "out").string()}));
 }
 
+TEST_F(ReadJobSettingsTest, UnreadableCurrentDirectoryFailsWithASystemBox) {
+    std::filesystem::create_directories(m_dir / "gone");
+    std::filesystem::current_path(m_dir / "gone");
+    std::filesystem::remove(m_dir / "gone");
+    bool result = Read({"at:CONVERT"});
+    std::filesystem::current_path(m_dir);
+    EXPECT_FALSE(result);
+    // Both directory steps read it, and each failure shows its box.
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Application Error", "Application Error"}));
+    EXPECT_EQ(m_boxes[0].type & MB_ICONMASK, MB_ICONERROR);
+}
+
 TEST_F(ReadJobSettingsTest, ScaleOptionsAndTheirMessages) {
     const struct {
         const char* name;
