@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -154,6 +155,64 @@ TEST_F(ImagePreviewTest, WmfPagesThatCannotBeReadAreReported) {
     EXPECT_EQ(messages.texts[messages.texts.size() - 2], "Convertion error for WMF-file !");
     EXPECT_EQ(messages.texts.back(), "This is not metafile!");
     EXPECT_EQ(form.CurrentPage(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// A page drawn on a reference device with the screen's own resolution, so that a bounds pixel
+// is a screen pixel.
+std::vector<std::uint8_t> ScreenPage(int width, int height) {
+    HDC ic = CreateIC("DISPLAY", nullptr, nullptr, nullptr);
+    const int horzSize = GetDeviceCaps(ic, HORZSIZE), vertSize = GetDeviceCaps(ic, VERTSIZE);
+    const int screenW = GetDeviceCaps(ic, HORZRES), screenH = GetDeviceCaps(ic, VERTRES);
+    DeleteDC(ic);
+    const RECT frame{0, 0, static_cast<LONG>(std::lround(width * 100.0 * horzSize / screenW)) - 1,
+                     static_cast<LONG>(std::lround(height * 100.0 * vertSize / screenH)) - 1};
+    return EmfBuilder({0, 0, width - 1, height - 1}, frame)
+        .Device(screenW, screenH, horzSize, vertSize)
+        .Rectangle(0, 0, width / 2, height / 2)
+        .Bytes();
+}
+
+TEST_F(ImagePreviewTest, ConversionsWriteTheWholePictureBeyondThePreviewBudget) {
+    struct Case {
+        const char* name;
+        int pageW, pageH;
+        void (*scale)();
+        std::int32_t width, height;
+    } cases[] = {
+        {"20000 x 20000 at 10 %", 20000, 20000, [] { ImgProperty.SetPercentScale(10); }, 2000,
+         2000},
+        {"3000 pixels wide", 2480, 3508, [] { ImgProperty.SetWidthPixels(3000); }, 3000, 4243},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ImgProperty = TImgProperty();
+        ImgProperty.ResetDefaults();
+        c.scale();
+        TfrmImagePreview form;
+        ASSERT_TRUE(form.OpenEmfPage(WritePage("big.emf", ScreenPage(c.pageW, c.pageH))));
+        ASSERT_TRUE(form.ConvertPage((m_dir / "big.emf").string(), false, false));
+        ASSERT_TRUE(form.PageWritten(0));
+        TPlayerBMP reader(nullptr);
+        ASSERT_TRUE(reader.LoadFromFile((m_dir / "big.bmp").string()));
+        EXPECT_NEAR(reader.GetWidth(), c.width, 1);
+        EXPECT_NEAR(reader.GetHeight(), c.height, 1);
+    }
+}
+
+TEST_F(ImagePreviewTest, APictureTooLargeToAllocateIsReportedAndNotWritten) {
+    ImgProperty.SetPercentScale(100000);
+    TfrmImagePreview form;
+    MessageRecorder messages;
+    ASSERT_TRUE(form.OpenEmfPage(WritePage("page.emf")));
+    ASSERT_TRUE(form.ConvertPage((m_dir / "page.emf").string(), false, false));
+    EXPECT_FALSE(form.PageWritten(0));
+    EXPECT_FALSE(fs::exists(m_dir / "page.bmp"));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0].rfind("Not enough of memory!\nThe picture of ", 0), 0u);
 }
 
 } // namespace
