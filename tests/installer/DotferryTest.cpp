@@ -284,6 +284,17 @@ TEST_F(DotferryTest, WithoutInstallPathSkipsCopiesSlotsAndLog) {
     EXPECT_FALSE(fs::exists("/Dotferry.log"));
 }
 
+TEST_F(DotferryTest, SkipsTheLogWhenItCannotBeOpened) {
+    TSandbox box;
+    const fs::path missing = box.Root() / "removed install";
+    TSandbox::SetValue(HKEY_LOCAL_MACHINE, kProductKey, "InstallPath", missing.string());
+    Office("10.0", box.Root() / "Startup", std::nullopt);
+    RunInstallSteps();
+    EXPECT_EQ(Ferry.SaveResult, "True"); // the run itself goes on
+    EXPECT_FALSE(WriteInstallLog());
+    EXPECT_FALSE(fs::exists(missing));
+}
+
 TEST_F(DotferryTest, LogBlockFollowsTheReportFormat) {
     TSandbox box;
     fs::path install = Install(box);
