@@ -825,10 +825,104 @@ public:
                              DWORD(f.SourceConstantAlpha) << 16 | DWORD(f.AlphaFormat) << 24;
         return blit(dc, EMR_ALPHABLEND, x, y, w, h, &src, xs, ys, ws, hs, packed, true);
     }
-    // FIXME: masks of MaskBlt and PlgBlt are not recorded; the source is drawn whole.
+    // A blit mask as a 1-bpp DIB (white pixels are 1) of w x h pixels from (x, y).
+    static void maskDib(gdi::TBitmap* mask, int x, int y, int w, int h, std::vector<BYTE>& bmi,
+                        std::vector<BYTE>& bits) {
+        bmi.clear();
+        bits.clear();
+        if (!mask || w <= 0 || h <= 0 || ULONGLONG(w) * ULONGLONG(h) > kMaxBitmapPixels)
+            return;
+        BITMAPINFOHEADER head{};
+        head.biSize = sizeof head;
+        head.biWidth = w;
+        head.biHeight = -h;
+        head.biPlanes = 1;
+        head.biBitCount = 1;
+        head.biCompression = BI_RGB;
+        head.biClrUsed = 2;
+        const size_t stride = ((size_t(w) + 31) / 32) * 4;
+        head.biSizeImage = DWORD(stride * size_t(h));
+        bmi.assign(reinterpret_cast<BYTE*>(&head), reinterpret_cast<BYTE*>(&head) + sizeof head);
+        const BYTE table[8] = {0, 0, 0, 0, 255, 255, 255, 0};
+        bmi.insert(bmi.end(), table, table + 8);
+        bits.assign(stride * size_t(h), 0);
+        const gdi::TSurface& surface = mask->m_surface;
+        for (int row = 0; row < h; ++row) {
+            const int sy = y + row;
+            if (sy < 0 || sy >= surface.m_height)
+                continue;
+            for (int col = 0; col < w; ++col) {
+                const int sx = x + col;
+                if (sx < 0 || sx >= surface.m_width)
+                    continue;
+                if (surface.Get(sx, sy) & 0xFFFFFF)
+                    bits[size_t(row) * stride + size_t(col) / 8] |= BYTE(0x80 >> (col % 8));
+            }
+        }
+    }
     bool MaskBlt(TDeviceContext& dc, int x, int y, int w, int h, TDeviceContext* src, int xs,
-                 int ys, gdi::TBitmap*, int, int, DWORD rop) override {
-        return blit(dc, EMR_BITBLT, x, y, w, h, src, xs, ys, w, h, rop & 0x00FFFFFF, false);
+                 int ys, gdi::TBitmap* mask, int xm, int ym, DWORD rop) override {
+        if (!mask)
+            return blit(dc, EMR_BITBLT, x, y, w, h, src, xs, ys, w, h, rop & 0x00FFFFFF, false);
+        boundBox(dc, x, y, x + w - 1, y + h - 1, 0);
+        std::vector<BYTE> bmi, bits, maskBmi, maskBits;
+        if (src)
+            sourceDib(*src, xs, ys, w, h, bmi, bits);
+        maskDib(mask, xm, ym, std::abs(w), std::abs(h), maskBmi, maskBits);
+        const size_t fixed = 128;
+        m_out.begin(EMR_MASKBLT);
+        m_out.putRect(m_out.bounds());
+        for (int v : {x, y, w, h})
+            m_out.puti(v);
+        m_out.put32(rop);
+        m_out.puti(bmi.empty() ? xs : 0);
+        m_out.puti(bmi.empty() ? ys : 0);
+        writeBlitSource(bmi, bits, fixed, false, 0, 0);
+        writeMask(maskBmi, maskBits, fixed + bmi.size() + bits.size());
+        m_out.putBytes(bmi.data(), bmi.size());
+        m_out.putBytes(bits.data(), bits.size());
+        m_out.putBytes(maskBmi.data(), maskBmi.size());
+        m_out.putBytes(maskBits.data(), maskBits.size());
+        m_out.end();
+        return true;
+    }
+    void writeMask(const std::vector<BYTE>& bmi, const std::vector<BYTE>& bits, size_t at) {
+        m_out.puti(0); // xMask
+        m_out.puti(0); // yMask
+        m_out.put32(DIB_RGB_COLORS);
+        m_out.put32(bmi.empty() ? 0 : DWORD(at));
+        m_out.put32(DWORD(bmi.size()));
+        m_out.put32(bmi.empty() ? 0 : DWORD(at + bmi.size()));
+        m_out.put32(DWORD(bits.size()));
+    }
+    bool PlgBlt(TDeviceContext& dc, const POINT* pts, TDeviceContext& src, int xs, int ys, int w,
+                int h, gdi::TBitmap* mask, int xm, int ym) override {
+        // The fourth corner completes the parallelogram.
+        const POINT fourth{pts[1].x + pts[2].x - pts[0].x, pts[1].y + pts[2].y - pts[0].y};
+        boundPoints(dc, pts, 3, 0);
+        bound(dc, fourth.x, fourth.y);
+        std::vector<BYTE> bmi, bits, maskBmi, maskBits;
+        sourceDib(src, xs, ys, w, h, bmi, bits);
+        maskDib(mask, xm, ym, std::abs(w), std::abs(h), maskBmi, maskBits);
+        const size_t fixed = 140;
+        m_out.begin(EMR_PLGBLT);
+        m_out.putRect(m_out.bounds());
+        for (int i = 0; i < 3; ++i) {
+            m_out.puti(pts[i].x);
+            m_out.puti(pts[i].y);
+        }
+        m_out.puti(bmi.empty() ? xs : 0);
+        m_out.puti(bmi.empty() ? ys : 0);
+        m_out.puti(w);
+        m_out.puti(h);
+        writeBlitSource(bmi, bits, fixed, false, 0, 0);
+        writeMask(maskBmi, maskBits, fixed + bmi.size() + bits.size());
+        m_out.putBytes(bmi.data(), bmi.size());
+        m_out.putBytes(bits.data(), bits.size());
+        m_out.putBytes(maskBmi.data(), maskBmi.size());
+        m_out.putBytes(maskBits.data(), maskBits.size());
+        m_out.end();
+        return true;
     }
     bool GradientFill(TDeviceContext& dc, const TRIVERTEX* v, ULONG nv, const void* mesh, ULONG nm,
                       ULONG mode) override {
