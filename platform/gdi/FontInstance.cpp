@@ -231,6 +231,93 @@ TGlyphImage TFontInstance::Render(UINT glyph) {
     return image;
 }
 
+namespace {
+
+// Walks a FreeType outline into a device path; FreeType's y axis points up.
+struct TOutlineSink {
+    TDevicePath* path;
+    TPointD origin;
+    bool open = false;
+    TPointD last;
+
+    TPointD Map(const FT_Vector* v) const {
+        return {origin.x + v->x / 64.0, origin.y - v->y / 64.0};
+    }
+
+    static int MoveTo(const FT_Vector* to, void* user) {
+        auto* sink = static_cast<TOutlineSink*>(user);
+        if (sink->open) {
+            sink->path->Close();
+        }
+        sink->last = sink->Map(to);
+        sink->path->MoveTo(sink->last);
+        sink->open = true;
+        return 0;
+    }
+    static int LineTo(const FT_Vector* to, void* user) {
+        auto* sink = static_cast<TOutlineSink*>(user);
+        sink->last = sink->Map(to);
+        sink->path->LineTo(sink->last);
+        return 0;
+    }
+    static int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
+        auto* sink = static_cast<TOutlineSink*>(user);
+        // The quadratic as a cubic: control points two thirds of the way to the quadratic's.
+        TPointD c = sink->Map(control), end = sink->Map(to), start = sink->last;
+        TPointD c1{start.x + (c.x - start.x) * 2 / 3, start.y + (c.y - start.y) * 2 / 3};
+        TPointD c2{end.x + (c.x - end.x) * 2 / 3, end.y + (c.y - end.y) * 2 / 3};
+        sink->path->BezierTo(c1, c2, end);
+        sink->last = end;
+        return 0;
+    }
+    static int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+        auto* sink = static_cast<TOutlineSink*>(user);
+        sink->last = sink->Map(to);
+        sink->path->BezierTo(sink->Map(c1), sink->Map(c2), sink->last);
+        return 0;
+    }
+};
+
+} // namespace
+
+void TFontInstance::AppendOutline(UINT glyph, TPointD origin, TDevicePath& path) {
+    std::lock_guard<std::mutex> guard(m_face->Lock());
+    FT_Face face = m_face->Face();
+    if (FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(std::lround(m_xPpem * 64)),
+                         static_cast<FT_F26Dot6>(m_ppem) * 64, 72, 72) != 0) {
+        return;
+    }
+    double xx = m_transform[0], xy = m_transform[1], yx = m_transform[2], yy = m_transform[3];
+    if (m_match.syntheticItalic) {
+        yx -= kObliqueSlant * xx;
+        yy -= kObliqueSlant * xy;
+    }
+    FT_Matrix matrix;
+    matrix.xx = static_cast<FT_Fixed>(std::lround(xx * 65536));
+    matrix.xy = static_cast<FT_Fixed>(std::lround(-yx * 65536));
+    matrix.yx = static_cast<FT_Fixed>(std::lround(-xy * 65536));
+    matrix.yy = static_cast<FT_Fixed>(std::lround(yy * 65536));
+    FT_Set_Transform(face, &matrix, nullptr);
+    FT_Error error = FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP);
+    FT_Set_Transform(face, nullptr, nullptr);
+    if (error != 0 || face->glyph->format != FT_GLYPH_FORMAT_OUTLINE) {
+        return;
+    }
+    if (m_match.syntheticBold) {
+        FT_Outline_Embolden(&face->glyph->outline, std::max<FT_Pos>(32, m_ppem * 64 / 24));
+    }
+    FT_Outline_Funcs funcs{};
+    funcs.move_to = &TOutlineSink::MoveTo;
+    funcs.line_to = &TOutlineSink::LineTo;
+    funcs.conic_to = &TOutlineSink::ConicTo;
+    funcs.cubic_to = &TOutlineSink::CubicTo;
+    TOutlineSink sink{&path, origin};
+    FT_Outline_Decompose(&face->glyph->outline, &funcs, &sink);
+    if (sink.open) {
+        path.Close();
+    }
+}
+
 TLineDecoration TFontInstance::Underline() const {
     const TFaceMetrics& design = m_face->Metrics();
     double scale = static_cast<double>(m_ppem) / design.unitsPerEm;

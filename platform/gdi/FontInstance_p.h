@@ -17,6 +17,7 @@
 #include "platform/WinGdi.h"
 #include "platform/gdi/FontFace_p.h"
 #include "platform/gdi/FontMatch_p.h"
+#include "platform/gdi/Path_p.h"
 
 #include <array>
 #include <memory>
@@ -67,6 +68,11 @@ public:
 
     // The coverage image of a glyph under the instance's transform; never null.
     const TGlyphImage& Glyph(UINT glyph);
+
+    // Adds the glyph's outline, unhinted and under the instance's transform, to a path in
+    // device space; `origin` is the glyph origin in the back end's coordinates (pixel centres
+    // on whole numbers). Every contour is closed.
+    void AppendOutline(UINT glyph, TPointD origin, TDevicePath& path);
 
     TLineDecoration Underline() const;
     TLineDecoration Strikeout() const;

@@ -181,8 +181,17 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
             state.m_currentPos = {RoundCoord(back.x), RoundCoord(back.y)};
         }
     }
-    if (surface == nullptr || state.m_path.phase == TPathState::Phase::Open) {
-        // FIXME: text inside an open path bracket adds no glyph outlines to the path.
+    if (state.m_path.phase == TPathState::Phase::Open) {
+        // Inside a path bracket the glyphs become figures of the path, drawn later.
+        for (const TPlacedGlyph& glyph : placement.glyphs) {
+            TPointD origin{static_cast<double>(RoundCoord(glyph.origin.x)),
+                           static_cast<double>(RoundCoord(glyph.origin.y))};
+            font.instance->AppendOutline(glyph.glyph, origin, state.m_path.path);
+        }
+        state.m_path.newFigure = true;
+        return true;
+    }
+    if (surface == nullptr) {
         return true;
     }
 
