@@ -83,6 +83,15 @@ void TFrameDC::SetScale(float scale) {
     RecalcFrame();
 }
 
+void TFrameDC::SetScales(float scaleX, float scaleY) {
+    if (!m_valid) {
+        return;
+    }
+    m_scale = m_scaleX = scaleX;
+    m_scaleY = scaleY;
+    RecalcFrame();
+}
+
 void TFrameDC::SetZoom(float zoom) {
     if (!m_valid) {
         return;

@@ -30,6 +30,9 @@ public:
     // Both > 0: the picture's own millimetres per pixel; otherwise the DC's are used.
     void SetImageResolution(float mmPerPixelX, float mmPerPixelY);
     void SetScale(float scale);
+    // Separate factors per axis (scale itself takes the x factor), for a frame that must map a
+    // given picture exactly onto a given number of pixels in both directions.
+    void SetScales(float scaleX, float scaleY);
     void SetZoom(float zoom);
     bool SetFramePos(std::int32_t left, std::int32_t top);
     // Frame in image pixels; right = left + width (exclusive).

@@ -11,6 +11,7 @@
 #include "converter/page/ImageProperty.h"
 #include "converter/page/PageMessage.h"
 #include "converter/page/ReadWMF.h"
+#include "converter/page/Rounding.h"
 #include "converter/players/PlayerBMP.h"
 #include "converter/players/PlayerGIF.h"
 #include "converter/players/PlayerJPG.h"
@@ -350,14 +351,32 @@ bool TfrmImagePreview::SaveCurrentPage() {
         m_clipDC->SetScale(scale);
     }
 
-    // The frame is laid over exactly the whole page, so the mapping carries the page's own
-    // extent and no rounding of the view's size enters the picture.
+    // The frame is laid over exactly the whole page, and the drawing area is the picture the
+    // image properties asked for: the page's size in screen pixels divided by the factor,
+    // rounded once. The frame's factors are then the ones that map one onto the other exactly,
+    // so that neither the view's size nor a second rounding enters the picture.
     TRect full;
     m_page->GetUnscaledBounds(full);
-    const double frameScale = m_clipDC->GetScale();
-    m_clipDC->SetPaperSize(
-        static_cast<float>(full.Width() * static_cast<double>(mmPerPixelX) / frameScale),
-        static_cast<float>(full.Height() * static_cast<double>(mmPerPixelY) / frameScale));
+    const double dcMMX = m_clipDC->GetDCMMPerPixelX();
+    const double dcMMY = m_clipDC->GetDCMMPerPixelY();
+    const auto [pagePixelsX, pagePixelsY] = ImgProperty.GetMetafilePixelSize();
+    const std::int32_t pictureW =
+        scale > 0 ? RoundToInt32(pagePixelsX / static_cast<double>(scale)) : 0;
+    const std::int32_t pictureH =
+        scale > 0 ? RoundToInt32(pagePixelsY / static_cast<double>(scale)) : 0;
+    if (pictureW > 0 && pictureH > 0 && dcMMX > 0 && dcMMY > 0) {
+        m_clipDC->SetScales(static_cast<float>(full.Width() * static_cast<double>(mmPerPixelX) /
+                                               (pictureW * dcMMX)),
+                            static_cast<float>(full.Height() * static_cast<double>(mmPerPixelY) /
+                                               (pictureH * dcMMY)));
+        m_clipDC->SetPaperSize(static_cast<float>(pictureW * dcMMX),
+                               static_cast<float>(pictureH * dcMMY));
+    } else {
+        const double frameScale = m_clipDC->GetScale();
+        m_clipDC->SetPaperSize(
+            static_cast<float>(full.Width() * static_cast<double>(mmPerPixelX) / frameScale),
+            static_cast<float>(full.Height() * static_cast<double>(mmPerPixelY) / frameScale));
+    }
     m_clipDC->SetFramePos(full.left, full.top);
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     m_clipDC->GetFrameRect(left, top, right, bottom);
