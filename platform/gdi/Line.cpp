@@ -233,6 +233,15 @@ void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke
     }
     const RECT limit = dc.EffectiveClip().Box();
     TMask mask;
+    const bool round = (stroke.style & PS_ENDCAP_MASK) == PS_ENDCAP_ROUND &&
+                       (stroke.style & PS_JOIN_MASK) == PS_JOIN_ROUND;
+    const double whole = std::round(stroke.width);
+    if (round && stroke.dashes.empty() && std::fabs(stroke.width - whole) < 0.01) {
+        if (RasterizeNibStroke(flat, static_cast<int>(whole), limit, mask)) {
+            FillMask(dc, mask, stroke.fill, dc.State().m_rop2);
+        }
+        return;
+    }
     if (RasterizeStroke(flat, stroke.width, stroke.style, dc.State().m_miterLimit, stroke.dashes,
                         limit, mask)) {
         FillMask(dc, mask, stroke.fill, dc.State().m_rop2);

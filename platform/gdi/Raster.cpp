@@ -319,7 +319,10 @@ bool RasterizeStroke(const TDevicePath& path, double width, DWORD style, double 
                                                                    w, out.Height(), stride);
     cairo_t* cr = cairo_create(surface);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    cairo_translate(cr, 0.5 - box.left, 0.5 - box.top);
+    // An even-width pen covers as many pixels on each side of its centre line; it runs between
+    // pixel centres, half a pixel up and left of the line's points.
+    const double even = std::fmod(std::round(width), 2.0) == 0 ? 0.5 : 0.0;
+    cairo_translate(cr, 0.5 - box.left - even, 0.5 - box.top - even);
     std::size_t i = 0;
     while (i < path.points.size()) {
         const TPointD& p = path.points[i];
@@ -338,7 +341,9 @@ bool RasterizeStroke(const TDevicePath& path, double width, DWORD style, double 
         }
         ++i;
     }
-    cairo_set_line_width(cr, width);
+    // GDI's round ends and joins fall a little inside the true circle: a hair less than the
+    // full width keeps the body's pixel count and matches its outline.
+    cairo_set_line_width(cr, width >= 2 ? width - 0.2 : width);
     switch (style & PS_ENDCAP_MASK) {
     case PS_ENDCAP_SQUARE:
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
@@ -377,6 +382,110 @@ bool RasterizeStroke(const TDevicePath& path, double width, DWORD style, double 
             dst[x] = src[x] >= 128 ? 0xFF : 0;
             any = any || dst[x];
         }
+    }
+    return any;
+}
+
+bool RasterizeNibStroke(const TDevicePath& path, int width, const RECT& limit, TMask& out) {
+    if (path.IsEmpty() || width < 1) {
+        return false;
+    }
+    // The nib: pixels inside a circle a hair smaller than the width, centred on a pixel for an
+    // odd width and on a pixel corner (up and left) for an even one.
+    const double r = width >= 2 ? width / 2.0 - 0.1 : 0.5;
+    const double c = width % 2 == 0 ? -0.5 : 0.0;
+    struct TNibRow {
+        int dy, x0, x1;
+    };
+    std::vector<TNibRow> nib;
+    const int reach = width / 2 + 1;
+    for (int dy = -reach; dy <= reach; ++dy) {
+        int x0 = 1, x1 = 0;
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const double ex = dx - c, ey = dy - c;
+            if (ex * ex + ey * ey < r * r || (width == 1 && dx == 0 && dy == 0)) {
+                x0 = std::min(x0 == 1 && x1 == 0 ? dx : x0, dx);
+                x1 = dx + 1;
+            }
+        }
+        if (x0 < x1) {
+            nib.push_back({dy, x0, x1});
+        }
+    }
+    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+    for (const TPointD& p : path.points) {
+        minX = std::min(minX, p.x);
+        minY = std::min(minY, p.y);
+        maxX = std::max(maxX, p.x);
+        maxY = std::max(maxY, p.y);
+    }
+    RECT box{static_cast<LONG>(std::max<double>(limit.left, std::floor(minX) - reach - 1)),
+             static_cast<LONG>(std::max<double>(limit.top, std::floor(minY) - reach - 1)),
+             static_cast<LONG>(std::min<double>(limit.right, std::ceil(maxX) + reach + 2)),
+             static_cast<LONG>(std::min<double>(limit.bottom, std::ceil(maxY) + reach + 2))};
+    if (box.left >= box.right || box.top >= box.bottom) {
+        out.Reset(RECT{0, 0, 0, 0});
+        return false;
+    }
+    out.Reset(box);
+    bool any = false;
+    auto stamp = [&](int x, int y) {
+        for (const TNibRow& row : nib) {
+            const int yy = y + row.dy;
+            if (yy < box.top || yy >= box.bottom) {
+                continue;
+            }
+            const int a = std::max<int>(x + row.x0, box.left);
+            const int b = std::min<int>(x + row.x1, box.right);
+            if (a < b) {
+                std::fill(out.Row(yy) + (a - box.left), out.Row(yy) + (b - box.left), 0xFF);
+                any = true;
+            }
+        }
+    };
+    auto segment = [&](POINT a, POINT b) {
+        const long long dx = b.x - a.x, dy = b.y - a.y;
+        const long long adx = std::llabs(dx), ady = std::llabs(dy);
+        const long long steps = std::max(adx, ady);
+        for (long long i = 0; i <= steps; ++i) {
+            long long x, y;
+            if (adx >= ady) {
+                x = a.x + (dx > 0 ? i : -i);
+                const long long off = adx ? (2 * i * ady + adx - 1) / (2 * adx) : 0;
+                y = a.y + (dy > 0 ? off : -off);
+            } else {
+                y = a.y + (dy > 0 ? i : -i);
+                const long long off = (2 * i * adx + ady - 1) / (2 * ady);
+                x = a.x + (dx > 0 ? off : -off);
+            }
+            if (x < box.left - reach || x >= box.right + reach || y < box.top - reach ||
+                y >= box.bottom + reach) {
+                continue;
+            }
+            stamp(static_cast<int>(x), static_cast<int>(y));
+        }
+    };
+    std::size_t i = 0;
+    while (i < path.points.size()) {
+        std::size_t end = i + 1;
+        while (end < path.points.size() && (path.types[end] & ~PT_CLOSEFIGURE) != PT_MOVETO) {
+            ++end;
+        }
+        const bool closed = (path.types[end - 1] & PT_CLOSEFIGURE) != 0;
+        POINT previous{RoundCoord(path.points[i].x), RoundCoord(path.points[i].y)};
+        const POINT first = previous;
+        if (end == i + 1) {
+            stamp(first.x, first.y);
+        }
+        for (std::size_t k = i + 1; k < end; ++k) {
+            const POINT p{RoundCoord(path.points[k].x), RoundCoord(path.points[k].y)};
+            segment(previous, p);
+            previous = p;
+        }
+        if (closed) {
+            segment(previous, first);
+        }
+        i = end;
     }
     return any;
 }

@@ -82,6 +82,11 @@ bool RasterizeFill(const TDevicePath& path, int fillMode, const RECT& limit, TMa
 bool RasterizeStroke(const TDevicePath& path, double width, DWORD style, double miterLimit,
                      const std::vector<double>& dashes, const RECT& limit, TMask& out);
 
+// The coverage of a solid round-capped, round-joined line of a whole number of pixels: a
+// round nib of that width stamped on every pixel of the thin line through each segment, the
+// way GDI draws wide lines. Steps on diagonal lines widen by a pixel as GDI's do.
+bool RasterizeNibStroke(const TDevicePath& flatPath, int width, const RECT& limit, TMask& out);
+
 // Writing ---------------------------------------------------------------------------------------
 
 // These write only inside dc.EffectiveClip(), call BeginDraw/EndDraw themselves and do
