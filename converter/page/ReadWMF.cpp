@@ -5,6 +5,7 @@
 // with a wrong checksum are common and load all the same.
 #include "converter/page/ReadWMF.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -53,8 +54,17 @@ bool ReadPlaceableMetafile(std::FILE* file, HMETAFILE& handle, BYTE* placeableHe
         return false;
     }
     headerRead = true;
-    // mtSize counts 16-bit words of the whole metafile, header included.
-    const std::uint64_t byteCount = static_cast<std::uint64_t>(ReadLE32(metafileHeader + 6)) * 2;
+    // mtSize counts 16-bit words of the whole metafile, header included. A header that claims
+    // more than the file holds gets a buffer only as large as what follows the placeable
+    // header, so a few bytes of file can never ask for gigabytes of memory.
+    std::uint64_t byteCount = static_cast<std::uint64_t>(ReadLE32(metafileHeader + 6)) * 2;
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        const long end = std::ftell(file);
+        if (end >= static_cast<long>(kPlaceableHeaderSize)) {
+            byteCount = std::min<std::uint64_t>(byteCount, static_cast<std::uint64_t>(end) -
+                                                               kPlaceableHeaderSize);
+        }
+    }
     std::vector<BYTE> bits;
     try {
         bits.resize(static_cast<std::size_t>(byteCount));

@@ -172,3 +172,24 @@ TEST_F(ReadWMFTest, PlaceableFileShorterThanItsHeaderSaysUsesOnlyWhatItHolds) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReadWMFTest, AHugeClaimedSizeAsksForNoMoreThanTheFileHolds) {
+    std::vector<BYTE> plain = PlainMetafile();
+    const DWORD claimed = 0xFFFFFFFFu; // words: 8 GB
+    std::memcpy(plain.data() + 6, &claimed, 4);
+    MessageRecorder messages;
+    const std::string path = Write("huge.wmf", Placeable(plain));
+    BYTE placeableHeader[22] = {};
+    BYTE header[18] = {};
+    HMETAFILE handle = ReadWindowsMetafile(path.c_str(), placeableHeader, header);
+    for (const std::string& text : messages.texts) {
+        EXPECT_NE(text, "Unable to allocate memory for metafile bits!");
+    }
+    if (handle) {
+        DeleteMetaFile(handle);
+    }
+}
+
+} // namespace
