@@ -38,4 +38,6 @@ inline constexpr const char* kInvalidBitmap = "Bitmap image is not valid";
 // The screen and image descriptors hold 16-bit sizes; a larger picture cannot be a GIF.
 inline constexpr const char* kTooLarge =
     "Размер изображения превышает 65535 точек; формат GIF его не допускает";
+// A frame whose decoded picture would exceed the decoder's memory budget.
+inline constexpr const char* kDecodeTooLarge = "Изображение GIF слишком велико для декодирования";
 } // namespace GifMessages

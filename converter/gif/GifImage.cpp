@@ -100,6 +100,10 @@ std::unique_ptr<TDibImage> TGIFFrame::DecodeBitmap() {
     else
         throw EInvalidGraphicOperation(GifMessages::kBadColorCount);
 
+    const std::int64_t frameBytes =
+        TDibImage::StrideFor(std::max(m_Item->Width, 0), bits) * std::max(m_Item->Height, 0);
+    if (frameBytes > MaxGifFrameBytes)
+        throw EInvalidGraphicOperation(GifMessages::kDecodeTooLarge);
     auto picture = std::make_unique<TDibImage>(
         TDibImage::Create(std::max(m_Item->Width, 0), std::max(m_Item->Height, 0), bits));
     const GIFColorTable& table = m_Item->ColorTable;
@@ -200,14 +204,20 @@ const TDibImage* TGIFImage::Picture() {
     return m_Frames[static_cast<std::size_t>(m_SelectedFrame)]->Bitmap();
 }
 
+// The selected frame's size; the frame's picture has this size whether or not it is decoded
+// yet, so the query never needs to decode.
 std::int32_t TGIFImage::Width() {
-    const TDibImage* picture = Picture();
-    return picture != nullptr ? picture->Width : 0;
+    if (IsEmpty() || m_SelectedFrame < 0 ||
+        static_cast<std::size_t>(m_SelectedFrame) >= m_Frames.size())
+        return 0;
+    return m_Frames[static_cast<std::size_t>(m_SelectedFrame)]->Width();
 }
 
 std::int32_t TGIFImage::Height() {
-    const TDibImage* picture = Picture();
-    return picture != nullptr ? picture->Height : 0;
+    if (IsEmpty() || m_SelectedFrame < 0 ||
+        static_cast<std::size_t>(m_SelectedFrame) >= m_Frames.size())
+        return 0;
+    return m_Frames[static_cast<std::size_t>(m_SelectedFrame)]->Height();
 }
 
 int ColorCountToBits(std::int32_t count) {

@@ -21,6 +21,19 @@ struct TErrorManager {
     char Message[JMSG_LENGTH_MAX];
 };
 
+// Stops decoding a stream with an absurd number of scans, which would otherwise take minutes.
+extern "C" void LimitScans(j_common_ptr info) {
+    if (info->is_decompressor) {
+        auto* d = reinterpret_cast<j_decompress_ptr>(info);
+        if (d->input_scan_number > kMaxJpegScans) {
+            auto* err = reinterpret_cast<TErrorManager*>(info->err);
+            std::snprintf(err->Message, sizeof err->Message, "JPEG: more than %d scans",
+                          kMaxJpegScans);
+            std::longjmp(err->Jump, 1);
+        }
+    }
+}
+
 extern "C" void JumpOnError(j_common_ptr info) {
     auto* err = reinterpret_cast<TErrorManager*>(info->err);
     (*info->err->format_message)(info, err->Message);
@@ -96,12 +109,14 @@ struct TDecompressJob {
     JDIMENSION Height;
     std::uint8_t* Bits; // bottom-up 24-bit rows, allocated between the two steps
     std::int64_t Stride;
+    jpeg_progress_mgr* Progress;
 };
 
 bool RunReadHeader(jpeg_decompress_struct* d, TErrorManager* err, TDecompressJob* job) {
     if (setjmp(err->Jump))
         return false;
     jpeg_create_decompress(d);
+    d->progress = job->Progress;
     jpeg_mem_src(d, job->Data, static_cast<unsigned long>(job->Size));
     jpeg_read_header(d, TRUE);
     d->out_color_space = JCS_EXT_BGR;
@@ -181,14 +196,17 @@ TDibImage JpegDecompress(const std::uint8_t* data, std::size_t size) {
     TErrorManager err{};
     InitErrorManager(err);
     info.err = &err.Base;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = LimitScans;
     TDecompressJob job{};
     job.Data = data;
     job.Size = size;
+    job.Progress = &progress;
     TDecompressGuard guard{&info};
     if (!RunReadHeader(&info, &err, &job))
         throw EJpegError(err.Message);
     const std::int64_t stride = TDibImage::StrideFor(job.Width, 24);
-    if (stride * job.Height > kMaxJpegPictureBytes)
+    if (stride * job.Height > MaxJpegPictureBytes)
         throw EJpegError("JPEG: picture too large");
     TDibImage picture = TDibImage::Create(static_cast<std::int32_t>(job.Width),
                                           static_cast<std::int32_t>(job.Height), 24);

@@ -26,7 +26,10 @@ public:
 
 // The largest picture the decoder will allocate, in bytes of 24-bit rows. A stream that
 // declares more is refused before any pixel memory is taken.
-inline constexpr std::int64_t kMaxJpegPictureBytes = std::int64_t{1} << 28;
+inline std::int64_t MaxJpegPictureBytes = std::int64_t{1} << 28;
+// A progressive stream with more scans than this is damaged or hostile: real encoders write
+// about ten.
+inline constexpr int kMaxJpegScans = 1000;
 
 // Encodes a picture of any depth as three-component input. Quality is clamped to 1..100 by
 // the encoder's quality scaling; tables are always baseline-compatible.

@@ -264,6 +264,23 @@ TEST(GifReader, InterlacedRowsLandInTheirPasses) {
         EXPECT_EQ(picture.IndexAt(0, y), y);
 }
 
+TEST(GifReader, HugeDeclaredFrameIsRefusedBeforeDecoding) {
+    // 65535 x 65535 would be 4 GB of indices for a few bytes of file.
+    Bytes g = {'G', 'I', 'F', '8', '7', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0, 0, 0, 0, 9, 9, 9};
+    g.insert(g.end(), {0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 1, 0x44, 0, 0x3B});
+    TGIFImage image;
+    try {
+        image.LoadGIF(g.data(), g.size(), true);
+        FAIL();
+    } catch (const EInvalidGraphicOperation& e) {
+        EXPECT_STREQ(e.what(), GifMessages::kDecodeTooLarge);
+    }
+    EXPECT_TRUE(image.Frames().empty());
+    // Without decoding, the size is still known.
+    image.LoadGIF(g.data(), g.size(), false);
+    EXPECT_EQ(image.Width(), 65535);
+}
+
 TEST(GifReader, PropertyLayoutIsTheLengthPrefixedSave) {
     TGIFImage writer;
     writer.SetFromBitmap(giftest::RandomIndexed(5, 3, 4, 2));
