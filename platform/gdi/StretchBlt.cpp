@@ -5,43 +5,62 @@
 
 namespace gdi {
 
-TAxisMap::TAxisMap(int source, int destination, bool rows)
+TAxisMap::TAxisMap(int source, int destination, bool rows, bool halftone)
     : m_source(std::max(source, 1)), m_destination(std::max(destination, 1)), m_fromEnd(rows) {
-    if (m_source > m_destination)
+    if (m_source > m_destination && halftone) {
+        m_fromEnd = false;
+        m_offset = 0;
+    } else if (m_source > m_destination) {
         m_offset = m_source - m_destination / 2;
-    else
+    } else {
         m_offset = m_source / 2 - (rows ? 0 : 1);
+    }
 }
+
+namespace {
+
+// Sample of destination pixel k counted in the map's own direction, also in that direction.
+std::int64_t Sample(std::int64_t k, std::int64_t source, std::int64_t destination,
+                    std::int64_t offset) {
+    if (k < 0)
+        return -1;
+    return std::clamp<std::int64_t>((k * source + offset) / destination, 0, source - 1);
+}
+
+} // namespace
 
 int TAxisMap::At(int i) const {
     const std::int64_t k = m_fromEnd ? m_destination - 1 - i : i;
-    const std::int64_t s =
-        std::clamp<std::int64_t>((k * m_source + m_offset) / m_destination, 0, m_source - 1);
+    const std::int64_t s = Sample(k, m_source, m_destination, m_offset);
     return static_cast<int>(m_fromEnd ? m_source - 1 - s : s);
 }
 
 int TAxisMap::First(int i) const {
     if (!Shrinks())
         return At(i);
-    return static_cast<int>(static_cast<std::int64_t>(i) * m_source / m_destination);
+    const std::int64_t k = m_fromEnd ? m_destination - 1 - i : i;
+    const std::int64_t low = Sample(k - 1, m_source, m_destination, m_offset) + 1;
+    const std::int64_t high = std::max(low, Sample(k, m_source, m_destination, m_offset));
+    return static_cast<int>(m_fromEnd ? m_source - 1 - high : low);
 }
 
 int TAxisMap::Last(int i) const {
     if (!Shrinks())
         return At(i) + 1;
-    const int last = static_cast<int>(static_cast<std::int64_t>(i + 1) * m_source / m_destination);
-    return std::max(last, First(i) + 1);
+    const std::int64_t k = m_fromEnd ? m_destination - 1 - i : i;
+    const std::int64_t low = Sample(k - 1, m_source, m_destination, m_offset) + 1;
+    const std::int64_t high = std::max(low, Sample(k, m_source, m_destination, m_offset));
+    return static_cast<int>(m_fromEnd ? m_source - low : high + 1);
 }
 
 namespace {
 
-// Combines the source box [x0, x1) x [y0, y1) into one pixel by the stretch mode; false when
+// Combines the source box [x0, x1) x [y0, y1) into one pixel, ANDed or ORed; false when
 // no pixel of the box is defined.
 bool CombineBox(const TImage& source, int x0, int x1, int y0, int y1, int mode,
                 std::uint32_t& out) {
     std::uint32_t andAll = ~0u;
     std::uint32_t orAll = 0;
-    std::uint64_t sum[4] = {0, 0, 0, 0};
     int count = 0;
     for (int y = y0; y < y1; ++y) {
         if (y < 0 || y >= source.height)
@@ -52,23 +71,82 @@ bool CombineBox(const TImage& source, int x0, int x1, int y0, int y1, int mode,
             const std::uint32_t p = source.At(x, y);
             andAll &= p;
             orAll |= p;
-            for (int c = 0; c < 4; ++c)
-                sum[c] += (p >> (8 * c)) & 0xFF;
             ++count;
         }
     }
     if (count == 0)
         return false;
-    if (mode == kStretchAndScans) {
-        out = andAll;
-    } else if (mode == kStretchOrScans) {
-        out = orAll;
-    } else {
-        out = 0;
-        for (int c = 0; c < 4; ++c)
-            out |= static_cast<std::uint32_t>((sum[c] + count / 2) / count) << (8 * c);
-    }
+    out = mode == kStretchAndScans ? andAll : orAll;
     return true;
+}
+
+// One axis of a HALFTONE shrink: destination pixel d lies at source position d * source /
+// destination and mixes the two source pixels around it by distance (weights in 1/256).
+struct TTap {
+    int first = 0;
+    int second = 0;
+    unsigned weight = 0; // of `second`
+};
+
+TTap HalftoneTap(const TAxisMap& map, int d, int source, int destination) {
+    TTap tap;
+    if (!map.Shrinks()) {
+        tap.first = tap.second = map.At(d);
+        return tap;
+    }
+    const std::int64_t position = static_cast<std::int64_t>(d) * source * 256 / destination;
+    tap.first = static_cast<int>(position >> 8);
+    tap.second = std::min(tap.first + 1, source - 1);
+    tap.weight = static_cast<unsigned>(position & 0xFF);
+    return tap;
+}
+
+std::uint32_t Mix(std::uint32_t a, std::uint32_t b, unsigned weight) {
+    std::uint32_t out = 0;
+    for (int c = 0; c < 32; c += 8) {
+        const unsigned va = (a >> c) & 0xFF, vb = (b >> c) & 0xFF;
+        out |= ((va * (256 - weight) + vb * weight + 128) >> 8) << c;
+    }
+    return out;
+}
+
+TImage HalftoneImage(const TImage& source, const TStretch& stretch, const TAxisMap& columns,
+                     const TAxisMap& rows, int width, int height) {
+    TImage out;
+    out.Resize(width, height);
+    out.defined.assign(out.pixels.size(), 0);
+    auto at = [&](int x, int y, std::uint32_t& p) {
+        if (x < 0 || y < 0 || x >= source.width || y >= source.height || !source.IsDefined(x, y))
+            return false;
+        p = source.At(x, y);
+        return true;
+    };
+    for (int j = 0; j < height; ++j) {
+        int dy = stretch.visible.top + j;
+        if (stretch.mirrorY)
+            dy = stretch.dstHeight - 1 - dy;
+        const TTap ty = HalftoneTap(rows, dy, stretch.srcHeight, stretch.dstHeight);
+        for (int i = 0; i < width; ++i) {
+            int dx = stretch.visible.left + i;
+            if (stretch.mirrorX)
+                dx = stretch.dstWidth - 1 - dx;
+            const TTap tx = HalftoneTap(columns, dx, stretch.srcWidth, stretch.dstWidth);
+            const int x0 = stretch.srcX + tx.first, x1 = stretch.srcX + tx.second;
+            const int y0 = stretch.srcY + ty.first, y1 = stretch.srcY + ty.second;
+            std::uint32_t p00 = 0;
+            if (!at(x0, y0, p00))
+                continue;
+            std::uint32_t p10 = p00, p01 = p00, p11 = p00;
+            at(x1, y0, p10);
+            at(x0, y1, p01);
+            if (!at(x1, y1, p11))
+                p11 = p10;
+            const std::size_t index = static_cast<std::size_t>(j) * width + i;
+            out.pixels[index] = Mix(Mix(p00, p10, tx.weight), Mix(p01, p11, tx.weight), ty.weight);
+            out.defined[index] = 1;
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -82,10 +160,13 @@ TImage StretchImage(const TImage& source, const TStretch& stretch) {
     if (width == 0 || height == 0 || stretch.srcWidth <= 0 || stretch.srcHeight <= 0)
         return out;
 
-    const TAxisMap columns(stretch.srcWidth, stretch.dstWidth, false);
-    const TAxisMap rows(stretch.srcHeight, stretch.dstHeight, true);
-    const bool combine =
-        stretch.mode != kStretchDeleteScans && (columns.Shrinks() || rows.Shrinks());
+    const bool halftone = stretch.mode == kStretchHalftone;
+    const TAxisMap columns(stretch.srcWidth, stretch.dstWidth, false, halftone);
+    const TAxisMap rows(stretch.srcHeight, stretch.dstHeight, true, halftone);
+    const bool combine = (stretch.mode == kStretchAndScans || stretch.mode == kStretchOrScans) &&
+                         (columns.Shrinks() || rows.Shrinks());
+    if (halftone && (columns.Shrinks() || rows.Shrinks()))
+        return HalftoneImage(source, stretch, columns, rows, width, height);
 
     // Source column (or column range) of every visible destination column, once.
     std::vector<int> first(static_cast<std::size_t>(width)), last(static_cast<std::size_t>(width));
