@@ -43,6 +43,14 @@ private:
     }
 };
 
+// dir + "/" + name as the job's file names are formed. An empty directory is the root (what
+// "idn:/" leaves once its one trailing separator is gone), never the current directory.
+std::string InDirectory(const std::string& dir, const std::string& name) {
+    if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\'))
+        return tallyvane::path::Normalize(dir) + name;
+    return tallyvane::path::Normalize(dir) + "/" + name;
+}
+
 std::unique_ptr<TPageJobs> CreatePageJobs() {
     if (PageJobsFactory()) {
         if (std::unique_ptr<TPageJobs> jobs = PageJobsFactory()())
@@ -131,19 +139,19 @@ void RunConvert() {
 void RunAddToList() {
     std::unique_ptr<TPageJobs> window = CreatePageJobs();
     LoadSource(*window);
-    window->SavePageAsEmf(tallyvane::path::Join(
+    window->SavePageAsEmf(InDirectory(
         JobSettings.OutputDir, tallyvane::path::ChangeFileExt(JobSettings.OutputName, ".emf")));
 }
 
 void RunConvertList() {
     std::vector<std::string> sources, targets;
     WIN32_FIND_DATA found;
-    std::string pattern = tallyvane::path::Join(JobSettings.InputDir, "*" + JobSettings.InputExt);
+    std::string pattern = InDirectory(JobSettings.InputDir, "*" + JobSettings.InputExt);
     HANDLE search = FindFirstFile(pattern.c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            sources.push_back(tallyvane::path::Join(JobSettings.InputDir, found.cFileName));
-            targets.push_back(tallyvane::path::Join(
+            sources.push_back(InDirectory(JobSettings.InputDir, found.cFileName));
+            targets.push_back(InDirectory(
                 JobSettings.OutputDir,
                 tallyvane::path::ChangeFileExt(found.cFileName, JobSettings.OutputExt)));
         } while (FindNextFile(search, &found));
@@ -221,15 +229,13 @@ void SelectPresetFormat() {
 } // namespace
 
 std::string InputPath() {
-    return tallyvane::path::Join(
-        JobSettings.InputDir,
-        tallyvane::path::ChangeFileExt(JobSettings.InputName, JobSettings.InputExt));
+    return InDirectory(JobSettings.InputDir,
+                       tallyvane::path::ChangeFileExt(JobSettings.InputName, JobSettings.InputExt));
 }
 
 std::string OutputPath() {
-    return tallyvane::path::Join(
-        JobSettings.OutputDir,
-        tallyvane::path::ChangeFileExt(JobSettings.OutputName, JobSettings.OutputExt));
+    return InDirectory(JobSettings.OutputDir, tallyvane::path::ChangeFileExt(
+                                                  JobSettings.OutputName, JobSettings.OutputExt));
 }
 
 bool StartUp() {

@@ -183,6 +183,12 @@ TEST_F(RunJobTest, SourcesDestinationsAndTheMinimisedWindow) {
     EXPECT_FALSE(fs::exists(Clipboard("CF_TEXT")));
 }
 
+TEST_F(RunJobTest, RootDirectoryGivenAsSlashStaysTheRoot) {
+    Run({"at:CONVERT", "st:FILE", "dt:FILE", "idn:/", "odn:/", "ifn:page.emf", "ofn:x.emf"});
+    EXPECT_EQ(m_window.calls,
+              (Calls{"ShowMinimized", "OpenEmfPage /page.emf", "SavePageAsEmf /x.emf"}));
+}
+
 TEST_F(RunJobTest, PageSentToTheClipboardStaysThere) {
     PutTextOnClipboard();
     Run({"at:CONVERT", "st:FILE", "ifn:page.emf", "dt:CLP"});
