@@ -235,10 +235,12 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
         return TRUE;
     }
     if (stroke.cosmetic && stroke.dashes.empty()) {
-        FillDeviceRect(*dc, RECT{box.left + 1, box.top + 1, box.right, box.bottom}, brush, rop2);
-        const TPixRegion outer(box.left, box.top, box.right + 1, box.bottom + 1);
-        TPixRegion ring = outer;
-        ring.Subtract(TPixRegion(box.left + 1, box.top + 1, box.right, box.bottom));
+        TPixRegion ring(box.left, box.top, box.right + 1, box.bottom + 1);
+        if (box.right - box.left >= 2 && box.bottom - box.top >= 2) {
+            const RECT interior{box.left + 1, box.top + 1, box.right, box.bottom};
+            FillDeviceRect(*dc, interior, brush, rop2);
+            ring.Subtract(TPixRegion(interior));
+        }
         FillRegion(*dc, ring, stroke.fill, rop2);
         return TRUE;
     }

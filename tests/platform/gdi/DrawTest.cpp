@@ -1,0 +1,369 @@
+// Drawing conventions: which pixels each call covers, the raster operations, pens, brushes,
+// paths and flood fill.
+#include "GdiTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace gdi;
+using namespace gdi::test;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+void Select(HDC dc, HGDIOBJ pen, HGDIOBJ brush) {
+    SelectObject(dc, pen);
+    SelectObject(dc, brush);
+}
+
+} // namespace
+
+TEST(Draw, RectangleLeavesOutRightAndBottomEdges) {
+    TCanvas canvas(20, 20);
+    HDC dc = canvas.Dc();
+    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    Select(dc, GetStockObject(NULL_PEN), black);
+    Rectangle(dc, 2, 2, 12, 12);
+    EXPECT_TRUE(canvas.Bounds() == (RECT{2, 2, 11, 11})) << canvas.Picture(0, 0, 14, 14);
+    EXPECT_EQ(canvas.Count(kBlack), 81);
+
+    canvas.Clear(kWhite);
+    Select(dc, GetStockObject(BLACK_PEN), GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 12, 12, 2, 2); // corners in any order
+    EXPECT_TRUE(canvas.Bounds() == (RECT{2, 2, 12, 12})) << canvas.Picture(0, 0, 14, 14);
+    EXPECT_EQ(canvas.Count(kBlack), 36); // the one-pixel frame only
+
+    canvas.Clear(kWhite);
+    Rectangle(dc, 5, 5, 6, 6); // a 1 x 1 box is one pixel
+    EXPECT_EQ(canvas.Count(kBlack), 1);
+}
+
+TEST(Draw, PolygonFollowsTheTopLeftRule) {
+    TCanvas canvas(20, 20);
+    HDC dc = canvas.Dc();
+    Select(dc, GetStockObject(NULL_PEN), GetStockObject(BLACK_BRUSH));
+    const POINT left[4] = {{0, 0}, {5, 0}, {5, 5}, {0, 5}};
+    const POINT right[4] = {{5, 0}, {10, 0}, {10, 5}, {5, 5}};
+    SetROP2(dc, R2_NOT);
+    Polygon(dc, left, 4);
+    Polygon(dc, right, 4);
+    // Two squares sharing an edge: every pixel inverted exactly once.
+    EXPECT_EQ(canvas.Count(kBlack), 50) << canvas.Picture(0, 0, 12, 7);
+    EXPECT_TRUE(canvas.Bounds() == (RECT{0, 0, 10, 5}));
+}
+
+TEST(Draw, PolygonFillModes) {
+    // A pentagram: the centre is out with ALTERNATE and in with WINDING.
+    const POINT star[5] = {{20, 2}, {32, 38}, {2, 15}, {38, 15}, {8, 38}};
+    for (int mode : {ALTERNATE, WINDING}) {
+        TCanvas canvas(40, 40);
+        Select(canvas.Dc(), GetStockObject(NULL_PEN), GetStockObject(BLACK_BRUSH));
+        SetPolyFillMode(canvas.Dc(), mode);
+        Polygon(canvas.Dc(), star, 5);
+        EXPECT_EQ(canvas.At(20, 22), mode == WINDING ? kBlack : kWhite);
+        EXPECT_EQ(canvas.At(20, 8), kBlack);
+    }
+}
+
+TEST(Draw, LinesLeaveOutTheirLastPixelAndJoinWithoutGaps) {
+    TCanvas canvas(20, 20);
+    HDC dc = canvas.Dc();
+    MoveToEx(dc, 2, 2, nullptr);
+    LineTo(dc, 10, 2);
+    EXPECT_EQ(canvas.Count(kBlack), 8);
+    EXPECT_EQ(canvas.At(10, 2), kWhite);
+    POINT cp{};
+    GetCurrentPositionEx(dc, &cp);
+    EXPECT_EQ(cp.x, 10);
+
+    // Every segment leaves out its last pixel, so R2_NOT, which shows a pixel drawn twice,
+    // covers as many pixels as a plain copy.
+    const POINT zigzag[5] = {{0, 0}, {7, 3}, {9, 12}, {16, 14}, {17, 1}};
+    canvas.Clear(kWhite);
+    Polyline(dc, zigzag, 5);
+    const int copied = canvas.Count(kBlack);
+    canvas.Clear(kWhite);
+    SetROP2(dc, R2_NOT);
+    Polyline(dc, zigzag, 5);
+    EXPECT_EQ(canvas.Count(kBlack), copied) << canvas.Picture(0, 0, 14, 18);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(canvas.At(zigzag[i].x, zigzag[i].y), kBlack) << i;
+    }
+    EXPECT_EQ(canvas.At(17, 1), kWhite);
+}
+
+TEST(Draw, AllSixteenBinaryRasterOperations) {
+    // Pen 0b11001100 against destination 0b10101010 meets every pen and destination bit pair.
+    const BYTE pen = 0xCC, dst = 0xAA;
+    for (int rop = R2_BLACK; rop <= R2_WHITE; ++rop) {
+        SCOPED_TRACE(rop);
+        TCanvas canvas(4, 4);
+        canvas.Clear(RGB(dst, dst, dst));
+        SetROP2(canvas.Dc(), rop);
+        HBRUSH brush = CreateSolidBrush(RGB(pen, pen, pen));
+        Select(canvas.Dc(), GetStockObject(NULL_PEN), brush);
+        Rectangle(canvas.Dc(), 0, 0, 5, 5);
+        BYTE expected = 0;
+        for (int bit = 0; bit < 8; ++bit) {
+            const int p = (pen >> bit) & 1, d = (dst >> bit) & 1;
+            const int index = (p << 1) | d; // R2_x - 1 is a truth table indexed by (P, D)
+            expected |= static_cast<BYTE>((((rop - 1) >> index) & 1) << bit);
+        }
+        EXPECT_EQ(canvas.At(1, 1), RGB(expected, expected, expected));
+        SelectObject(canvas.Dc(), GetStockObject(WHITE_BRUSH));
+        DeleteObject(brush);
+    }
+}
+
+TEST(Draw, HatchBrushesFollowBackgroundModeAndBrushOrigin) {
+    TCanvas canvas(16, 16);
+    HDC dc = canvas.Dc();
+    HBRUSH hatch = CreateHatchBrush(HS_HORIZONTAL, RGB(0, 0, 255));
+    Select(dc, GetStockObject(NULL_PEN), hatch);
+    SetBkColor(dc, RGB(255, 255, 0));
+    Rectangle(dc, 0, 0, 17, 17);
+    EXPECT_EQ(canvas.At(5, 3), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.At(5, 11), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.At(5, 4), RGB(255, 255, 0));
+
+    canvas.Clear(kWhite);
+    SetBkMode(dc, TRANSPARENT);
+    SetBrushOrgEx(dc, 0, 2, nullptr);
+    Rectangle(dc, 0, 0, 17, 17);
+    EXPECT_EQ(canvas.At(5, 5), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.At(5, 4), kWhite);
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    DeleteObject(hatch);
+    EXPECT_EQ(CreateHatchBrush(6, 0), nullptr);
+}
+
+TEST(Draw, MonochromePatternTakesTextAndBackgroundColours) {
+    TCanvas canvas(8, 8);
+    HDC dc = canvas.Dc();
+    auto mono = MakeBitmap(2, 1, true);
+    mono->m_surface.Set(1, 0, 0xFFFFFF); // pixel 0 black (bit 0), pixel 1 white (bit 1)
+    HBITMAP bitmap = static_cast<HBITMAP>(GdiAddObject(std::move(mono)));
+    HBRUSH brush = CreatePatternBrush(bitmap);
+    ASSERT_NE(brush, nullptr);
+    SetTextColor(dc, RGB(255, 0, 0));
+    SetBkColor(dc, RGB(0, 255, 0));
+    SetBkMode(dc, TRANSPARENT); // no effect on pattern brushes
+    RECT r{0, 0, 8, 8};
+    FillRect(dc, &r, brush);
+    EXPECT_EQ(canvas.At(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.At(1, 0), RGB(0, 255, 0));
+    DeleteObject(brush);
+    DeleteObject(bitmap);
+}
+
+TEST(Draw, CosmeticPensStayOnePixelWideWhateverTheScale) {
+    TCanvas canvas(40, 40);
+    HDC dc = canvas.Dc();
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetViewportExtEx(dc, 4, 4, nullptr);
+    HPEN thin = CreatePen(PS_SOLID, 0, kBlack);
+    HPEN wide = CreatePen(PS_SOLID, 1, kBlack);
+    SelectObject(dc, thin);
+    MoveToEx(dc, 1, 2, nullptr);
+    LineTo(dc, 8, 2);
+    EXPECT_EQ(canvas.Count(kBlack), 28);
+    canvas.Clear(kWhite);
+    SelectObject(dc, wide);
+    MoveToEx(dc, 2, 2, nullptr);
+    LineTo(dc, 2, 8);
+    const RECT box = canvas.Bounds();
+    EXPECT_EQ(box.right - box.left, 4) << canvas.Picture(0, 0, 14, 36);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    DeleteObject(thin);
+    DeleteObject(wide);
+}
+
+TEST(Draw, InsideFramePenKeepsTheShapeInsideItsBox) {
+    TCanvas canvas(40, 40);
+    HDC dc = canvas.Dc();
+    HPEN frame = CreatePen(PS_INSIDEFRAME, 6, kBlack);
+    Select(dc, frame, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 5, 5, 30, 30);
+    EXPECT_TRUE(canvas.Bounds() == (RECT{5, 5, 30, 30})) << canvas.Picture(0, 0, 35, 35);
+    canvas.Clear(kWhite);
+    Ellipse(dc, 5, 5, 30, 30);
+    const RECT box = canvas.Bounds();
+    EXPECT_GE(box.left, 5);
+    EXPECT_LE(box.right, 30);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    DeleteObject(frame);
+}
+
+TEST(Draw, EllipseIsSymmetricAndFillsItsBox) {
+    for (int size : {1, 2, 3, 7, 10, 23}) {
+        SCOPED_TRACE(size);
+        TCanvas canvas(30, 30);
+        Select(canvas.Dc(), GetStockObject(BLACK_PEN), GetStockObject(BLACK_BRUSH));
+        Ellipse(canvas.Dc(), 2, 3, 2 + size, 3 + size);
+        EXPECT_TRUE(canvas.Bounds() == (RECT{2, 3, 2 + size, 3 + size}))
+            << canvas.Picture(0, 0, 28, 28);
+        for (int y = 3; y < 3 + size; ++y) {
+            for (int x = 2; x < 2 + size; ++x) {
+                ASSERT_EQ(canvas.At(x, y), canvas.At(2 + size - 1 - (x - 2), y));
+                ASSERT_EQ(canvas.At(x, y), canvas.At(x, 3 + size - 1 - (y - 3)));
+            }
+        }
+    }
+}
+
+TEST(Draw, ArcDirectionPicksTheComplementaryArc) {
+    TCanvas ccw(30, 30), cw(30, 30);
+    Arc(ccw.Dc(), 0, 0, 30, 30, 30, 15, 0, 15); // upper half, counter-clockwise
+    SetArcDirection(cw.Dc(), AD_CLOCKWISE);
+    Arc(cw.Dc(), 0, 0, 30, 30, 30, 15, 0, 15); // lower half
+    EXPECT_EQ(ccw.Bounds().bottom <= 16, true) << ccw.Picture(0, 0, 30, 30);
+    EXPECT_EQ(cw.Bounds().top >= 14, true) << cw.Picture(0, 0, 30, 30);
+    EXPECT_EQ(SetArcDirection(cw.Dc(), 3), 0);
+}
+
+TEST(Draw, FillPathMatchesPolygonAndPathsReadBack) {
+    const POINT tri[3] = {{2, 2}, {25, 8}, {6, 20}};
+    TCanvas direct(30, 30), path(30, 30);
+    Select(direct.Dc(), GetStockObject(NULL_PEN), GetStockObject(BLACK_BRUSH));
+    Polygon(direct.Dc(), tri, 3);
+
+    HDC dc = path.Dc();
+    SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    EXPECT_FALSE(FillPath(dc)); // no path yet
+    ASSERT_TRUE(BeginPath(dc));
+    MoveToEx(dc, tri[0].x, tri[0].y, nullptr);
+    LineTo(dc, tri[1].x, tri[1].y);
+    LineTo(dc, tri[2].x, tri[2].y);
+    EXPECT_TRUE(CloseFigure(dc));
+    EXPECT_EQ(GetPath(dc, nullptr, nullptr, 0), -1); // still open
+    ASSERT_TRUE(EndPath(dc));
+    ASSERT_EQ(GetPath(dc, nullptr, nullptr, 0), 3);
+    POINT points[3];
+    BYTE types[3];
+    EXPECT_EQ(GetPath(dc, points, types, 2), -1);
+    ASSERT_EQ(GetPath(dc, points, types, 3), 3);
+    EXPECT_EQ(types[0], PT_MOVETO);
+    EXPECT_EQ(types[2], PT_LINETO | PT_CLOSEFIGURE);
+    EXPECT_EQ(points[1].x, 25);
+    ASSERT_TRUE(FillPath(dc));
+    EXPECT_EQ(GetPath(dc, nullptr, nullptr, 0), -1); // consumed
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 30; ++x) {
+            ASSERT_EQ(direct.At(x, y), path.At(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(Draw, WidenedPathFillsWhatTheStrokeDraws) {
+    TCanvas stroked(40, 40), widened(40, 40);
+    HPEN pen = CreatePen(PS_SOLID, 5, kBlack);
+    for (TCanvas* canvas : {&stroked, &widened}) {
+        HDC dc = canvas->Dc();
+        Select(dc, pen, GetStockObject(BLACK_BRUSH));
+        BeginPath(dc);
+        MoveToEx(dc, 5, 5, nullptr);
+        LineTo(dc, 30, 12);
+        LineTo(dc, 10, 32);
+        EndPath(dc);
+    }
+    StrokePath(stroked.Dc());
+    ASSERT_TRUE(WidenPath(widened.Dc()));
+    SelectObject(widened.Dc(), GetStockObject(NULL_PEN));
+    SetPolyFillMode(widened.Dc(), WINDING);
+    FillPath(widened.Dc());
+    const int a = stroked.Count(kBlack), b = widened.Count(kBlack);
+    EXPECT_GT(a, 100);
+    // The stamped nib and the stroker may disagree on a few edge pixels.
+    EXPECT_NEAR(a, b, a / 10);
+    for (TCanvas* canvas : {&stroked, &widened}) {
+        SelectObject(canvas->Dc(), GetStockObject(BLACK_PEN));
+    }
+    DeleteObject(pen);
+}
+
+TEST(Draw, SelectClipPathAndPathToRegion) {
+    TCanvas canvas(30, 30);
+    HDC dc = canvas.Dc();
+    BeginPath(dc);
+    Rectangle(dc, 5, 5, 15, 15);
+    EndPath(dc);
+    HRGN region = PathToRegion(dc);
+    ASSERT_NE(region, nullptr);
+    RECT box{};
+    GetRgnBox(region, &box);
+    EXPECT_TRUE(box == (RECT{5, 5, 14, 14}));
+    EXPECT_EQ(PathToRegion(dc), nullptr);
+
+    BeginPath(dc);
+    Ellipse(dc, 0, 0, 20, 20);
+    EndPath(dc);
+    ASSERT_TRUE(SelectClipPath(dc, RGN_COPY));
+    RECT all{0, 0, 30, 30};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(canvas.At(10, 10), kBlack);
+    EXPECT_EQ(canvas.At(1, 1), kWhite);
+    EXPECT_EQ(canvas.At(25, 25), kWhite);
+    DeleteObject(region);
+}
+
+TEST(Draw, FloodFillStopsAtTheBorderOrFollowsTheSurface) {
+    TCanvas canvas(20, 20);
+    HDC dc = canvas.Dc();
+    Select(dc, GetStockObject(BLACK_PEN), GetStockObject(NULL_BRUSH));
+    Rectangle(dc, 2, 2, 12, 12);
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    SelectObject(dc, red);
+    EXPECT_FALSE(ExtFloodFill(dc, 2, 2, kBlack, FLOODFILLBORDER)); // starts on the border
+    EXPECT_TRUE(ExtFloodFill(dc, 5, 5, kBlack, FLOODFILLBORDER));
+    EXPECT_EQ(canvas.Count(RGB(255, 0, 0)), 64);
+    EXPECT_TRUE(ExtFloodFill(dc, 0, 0, kWhite, FLOODFILLSURFACE));
+    EXPECT_EQ(canvas.Count(kWhite), 0);
+    EXPECT_EQ(canvas.Count(kBlack), 36);
+    EXPECT_FALSE(ExtFloodFill(dc, 0, 0, kWhite, 7));
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    DeleteObject(red);
+}
+
+TEST(Draw, RegionPaintingMapsLogicalRegionsAndFrames) {
+    TCanvas canvas(30, 30);
+    HDC dc = canvas.Dc();
+    HRGN region = CreateRectRgn(2, 2, 10, 10);
+    HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    EXPECT_TRUE(FrameRgn(dc, region, black, 2, 1));
+    EXPECT_EQ(canvas.Count(kBlack), 64 - 4 * 6);
+    canvas.Clear(kWhite);
+    SetViewportOrgEx(dc, 10, 10, nullptr);
+    EXPECT_TRUE(FillRgn(dc, region, black));
+    EXPECT_TRUE(canvas.Bounds() == (RECT{12, 12, 20, 20}));
+    EXPECT_TRUE(InvertRgn(dc, region));
+    EXPECT_EQ(canvas.Count(kBlack), 0);
+    EXPECT_FALSE(FrameRgn(dc, region, black, 0, 1));
+    DeleteObject(region);
+}
+
+TEST(Draw, BadArgumentsFailWithoutDrawing) {
+    TCanvas canvas(10, 10);
+    HDC dc = canvas.Dc();
+    const POINT pts[4] = {{0, 0}, {5, 5}, {9, 0}, {3, 3}};
+    const BYTE badTypes[2] = {PT_MOVETO, PT_BEZIERTO};
+    const INT negative[1] = {-3};
+    const DWORD one[1] = {1};
+    EXPECT_FALSE(Polyline(dc, pts, 1));
+    EXPECT_FALSE(Polyline(dc, nullptr, 4));
+    EXPECT_FALSE(Polygon(dc, pts, -1));
+    EXPECT_FALSE(PolyPolygon(dc, pts, negative, 1));
+    EXPECT_FALSE(PolyPolyline(dc, pts, one, 1));
+    EXPECT_FALSE(PolyBezier(dc, pts, 3));
+    EXPECT_FALSE(PolyBezierTo(dc, pts, 2));
+    EXPECT_FALSE(PolyDraw(dc, pts, badTypes, 2));
+    EXPECT_EQ(SetROP2(dc, 0), 0);
+    EXPECT_EQ(SetBkMode(dc, 3), 0);
+    EXPECT_FALSE(SetMiterLimit(dc, 0.5f, nullptr));
+    EXPECT_EQ(canvas.Count(kWhite), 100);
+    // Huge coordinates are clamped, not overflowed.
+    EXPECT_TRUE(Rectangle(dc, -2000000000, -2000000000, 2000000000, 2000000000));
+    EXPECT_TRUE(Ellipse(dc, -1000000, -1000000, 1000000, 1000000));
+}
