@@ -418,7 +418,9 @@ bool TPlayerEMF::Paint(HDC dc, const TRect&, const PrepareCallback&, const DrawC
     SetRectRgn(paintedRegion, r.left, r.top, r.right + 1, r.bottom + 1);
     FillRgn(dc, paintedRegion, m_background);
     m_playIndex = -1;
-    const RECT destination{r.left, r.top, r.right, r.bottom};
+    // R is inclusive; playback maps the frame's extent onto right - left of its rectangle, so
+    // the rectangle handed on is exclusive, the same one the painted region covers.
+    const RECT destination{r.left, r.top, r.right + 1, r.bottom + 1};
     const BOOL result = EnumEnhMetaFile(dc, m_handle, &TPlayerEMF::PlayRecord, this, &destination);
     m_playIndex = -1;
     return result != FALSE;
