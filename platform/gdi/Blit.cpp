@@ -281,8 +281,19 @@ BOOL MaskBlt(HDC hdest, int xDest, int yDest, int width, int height, HDC hsrc, i
     if (mask != nullptr) {
         // The mask is in its own pixels, not stretched, and starts at the destination corner.
         const TDeviceBox box = ToDeviceBox(*dc, xDest, yDest, width, height);
-        const RECT rect{xMask, yMask, xMask + std::abs(box.width), yMask + std::abs(box.height)};
-        maskImage = ReadSurfaceImage(mask, mask->m_surface, rect);
+        // A mask smaller than the rectangle repeats, as GDI's does.
+        RefreshBitmap(*mask);
+        const int w = std::abs(box.width), h = std::abs(box.height);
+        if (static_cast<std::uint64_t>(w) * static_cast<std::uint64_t>(h) > kMaxDibPixels)
+            return FALSE;
+        maskImage.Resize(w, h);
+        const int mw = mask->Width(), mh = mask->Height();
+        for (int v = 0; v < h; ++v)
+            for (int u = 0; u < w; ++u) {
+                const int mx = ((xMask + u) % mw + mw) % mw;
+                const int my = ((yMask + v) % mh + mh) % mh;
+                maskImage.pixels[static_cast<std::size_t>(v) * w + u] = mask->m_surface.Get(mx, my);
+            }
         request.mask = &maskImage;
         request.backgroundRop = background;
     }
