@@ -34,10 +34,9 @@ bool ReadPng(const fs::path& path, TDibImage& picture) {
     image.format = PNG_FORMAT_BGR;
     picture = TDibImage::Create(static_cast<std::int32_t>(image.width),
                                 static_cast<std::int32_t>(image.height), 24);
-    // A negative row stride reads the file's top row into the DIB's last memory row.
+    // A negative row stride stores the rows bottom-up, the DIB's own order.
     const auto stride = static_cast<png_int_32>(picture.Stride());
-    if (!png_image_finish_read(&image, nullptr, picture.Row(picture.Height - 1), -stride,
-                               nullptr)) {
+    if (!png_image_finish_read(&image, nullptr, picture.Bits.data(), -stride, nullptr)) {
         png_image_free(&image);
         return false;
     }
