@@ -39,7 +39,7 @@ std::vector<TPolygon> Polygons(const TDevicePath& path) {
 
 TPixRegion PathRegion(const TDevicePath& path, int fillMode) {
     std::vector<pixman_box32_t> boxes;
-    const RECT limit{-(1 << 27), -(1 << 27), 1 << 27, 1 << 27};
+    const RECT limit{-(1 << 16), -(1 << 16), 1 << 16, 1 << 16};
     ScanPolygons(Polygons(path), fillMode, limit, [&](int y, int x0, int x1) {
         boxes.push_back({x0, y, x1, y + 1});
     });
@@ -149,7 +149,7 @@ BOOL WidenPath(HDC hdc) {
     TDevicePath flat = s.m_path.path;
     flat.Flatten();
     TMask mask;
-    const RECT limit{-(1 << 20), -(1 << 20), 1 << 20, 1 << 20};
+    const RECT limit{-(1 << 15), -(1 << 15), 1 << 15, 1 << 15};
     TDevicePath widened;
     if (RasterizeStroke(flat, stroke.cosmetic ? 1.0 : stroke.width, stroke.style, s.m_miterLimit,
                         stroke.cosmetic ? std::vector<double>{} : stroke.dashes, limit, mask)) {

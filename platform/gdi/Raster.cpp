@@ -281,6 +281,11 @@ bool RasterizeFill(const TDevicePath& path, int fillMode, const RECT& limit, TMa
         out.Reset(RECT{0, 0, 0, 0});
         return false;
     }
+    if (static_cast<std::int64_t>(box.right - box.left) * (box.bottom - box.top) >
+        kMaxSurfacePixels) {
+        out.Reset(RECT{0, 0, 0, 0});
+        return false; // larger than any surface could show
+    }
     out.Reset(box);
     bool any = false;
     ScanPolygons(polygons, fillMode, box, [&](int y, int x0, int x1) {
@@ -310,6 +315,11 @@ bool RasterizeStroke(const TDevicePath& path, double width, DWORD style, double 
     if (box.left >= box.right || box.top >= box.bottom) {
         out.Reset(RECT{0, 0, 0, 0});
         return false;
+    }
+    if (static_cast<std::int64_t>(box.right - box.left) * (box.bottom - box.top) >
+        kMaxSurfacePixels) {
+        out.Reset(RECT{0, 0, 0, 0});
+        return false; // larger than any surface could show
     }
     out.Reset(box);
     const int w = out.Width();
@@ -426,6 +436,11 @@ bool RasterizeNibStroke(const TDevicePath& path, int width, const RECT& limit, T
     if (box.left >= box.right || box.top >= box.bottom) {
         out.Reset(RECT{0, 0, 0, 0});
         return false;
+    }
+    if (static_cast<std::int64_t>(box.right - box.left) * (box.bottom - box.top) >
+        kMaxSurfacePixels) {
+        out.Reset(RECT{0, 0, 0, 0});
+        return false; // larger than any surface could show
     }
     out.Reset(box);
     bool any = false;

@@ -15,6 +15,10 @@ namespace {
 
 // Region coordinates stay well inside 32 bits so offsets and unions cannot overflow.
 constexpr int kCoordLimit = 1 << 27;
+// Shapes are scanned only this far from the origin: a region built from a polygon or an
+// ellipse is one rectangle list per scanline, and a few million scanlines are already more
+// than any page shows (65536 pixels).
+constexpr int kShapeLimit = 1 << 16;
 
 int ClampCoord(long long v) {
     return static_cast<int>(std::clamp<long long>(v, -kCoordLimit, kCoordLimit));
@@ -22,7 +26,7 @@ int ClampCoord(long long v) {
 
 TPixRegion RegionFromSpans(const std::vector<TPolygon>& polygons, int fillMode) {
     std::vector<pixman_box32_t> boxes;
-    const RECT limit{-kCoordLimit, -kCoordLimit, kCoordLimit, kCoordLimit};
+    const RECT limit{-kShapeLimit, -kShapeLimit, kShapeLimit, kShapeLimit};
     ScanPolygons(polygons, fillMode, limit, [&](int y, int x0, int x1) {
         boxes.push_back({x0, y, x1, y + 1});
     });
@@ -239,9 +243,13 @@ TPixRegion RegionFromRoundRect(int left, int top, int right, int bottom, int wid
     }
     // The region covers the pixels a pen of one pixel would cover with the shape's outline.
     std::vector<pixman_box32_t> boxes;
-    RoundRectSpans(left, top, right, bottom, width, height, [&](int y, int x0, int x1) {
-        boxes.push_back({x0, y, x1, y + 1});
-    });
+    const RECT limit{-kShapeLimit, -kShapeLimit, kShapeLimit, kShapeLimit};
+    RoundRectSpans(
+        left, top, right, bottom, width, height,
+        [&](int y, int x0, int x1) {
+            boxes.push_back({x0, y, x1, y + 1});
+        },
+        &limit);
     TPixRegion region;
     if (!boxes.empty()) {
         pixman_region32_fini(region.Raw());

@@ -14,7 +14,7 @@ constexpr double kKappa = 0.5522847498307936;
 } // namespace
 
 void RoundRectSpans(int left, int top, int right, int bottom, int width, int height,
-                    const TSpanFn& span) {
+                    const TSpanFn& span, const RECT* limit) {
     if (left > right) {
         std::swap(left, right);
     }
@@ -30,7 +30,11 @@ void RoundRectSpans(int left, int top, int right, int bottom, int width, int hei
     const double eh = std::clamp<double>(std::abs(height), 0, bottom - top);
     const double ra = std::max(0.0, (ew - 1) / 2), rb = std::max(0.0, (eh - 1) / 2);
     const double cxl = l + ra, cxr = r - ra, cyt = t + rb, cyb = b - rb;
-    for (int y = top; y < bottom; ++y) {
+    const int firstRow = limit ? std::max<int>(top, limit->top) : top;
+    const int endRow = limit ? std::min<int>(bottom, limit->bottom) : bottom;
+    const int minX = limit ? std::max<int>(left, limit->left) : left;
+    const int maxX = limit ? std::min<int>(right, limit->right) : right;
+    for (int y = firstRow; y < endRow; ++y) {
         double dy = 0;
         if (y < cyt) {
             dy = cyt - y;
@@ -45,7 +49,10 @@ void RoundRectSpans(int left, int top, int right, int bottom, int width, int hei
         const int x0 = static_cast<int>(std::ceil(cxl - half - 0.5));
         const int x1 = static_cast<int>(std::floor(cxr + half + 0.5)) + 1;
         if (x0 < x1) {
-            span(y, std::max(x0, left), std::min(x1, right));
+            const int a = std::max(x0, minX), b = std::min(x1, maxX);
+            if (a < b) {
+                span(y, a, b);
+            }
         }
     }
 }

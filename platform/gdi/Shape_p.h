@@ -15,9 +15,10 @@ namespace gdi {
 using TSpanFn = std::function<void(int y, int x0, int x1)>;
 
 // The pixels of a round rectangle (an ellipse when width and height reach the box's size),
-// outline included, for the exclusive box; one span per row, top to bottom.
+// outline included, for the exclusive box; one span per row, top to bottom. With a limit, only
+// rows and columns inside it are produced.
 void RoundRectSpans(int left, int top, int right, int bottom, int width, int height,
-                    const TSpanFn& span);
+                    const TSpanFn& span, const RECT* limit = nullptr);
 
 // The outline figure of a round rectangle or ellipse through the pixel centres of the
 // inclusive box, as a closed device path (Béziers for the curved parts), starting at the

@@ -49,11 +49,19 @@ TDevicePath TransformedBox(TDeviceContext& dc, int left, int top, int right, int
     return path;
 }
 
-TPixRegion SpansRegion(int left, int top, int right, int bottom, int width, int height) {
+// The shape's pixels near the visible area (one pixel beyond it, so outlines found from the
+// result are true outlines).
+TPixRegion SpansRegion(TDeviceContext& dc, int left, int top, int right, int bottom, int width,
+                       int height) {
+    RECT limit = dc.EffectiveClip().Box();
+    limit = RECT{limit.left - 1, limit.top - 1, limit.right + 1, limit.bottom + 1};
     std::vector<pixman_box32_t> boxes;
-    RoundRectSpans(left, top, right, bottom, width, height, [&](int y, int x0, int x1) {
-        boxes.push_back({x0, y, x1, y + 1});
-    });
+    RoundRectSpans(
+        left, top, right, bottom, width, height,
+        [&](int y, int x0, int x1) {
+            boxes.push_back({x0, y, x1, y + 1});
+        },
+        &limit);
     TPixRegion region;
     if (!boxes.empty()) {
         pixman_region32_fini(region.Raw());
@@ -89,12 +97,13 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
         return;
     }
     if (stroke.IsNone()) {
-        FillRegion(dc, SpansRegion(box.left, box.top, box.right, box.bottom, cw, ch), brush, rop2);
+        FillRegion(dc, SpansRegion(dc, box.left, box.top, box.right, box.bottom, cw, ch), brush,
+                   rop2);
         return;
     }
     if (stroke.cosmetic && stroke.dashes.empty()) {
         const TPixRegion shape =
-            SpansRegion(box.left, box.top, box.right + 1, box.bottom + 1, cw, ch);
+            SpansRegion(dc, box.left, box.top, box.right + 1, box.bottom + 1, cw, ch);
         const TPixRegion outline = InnerBoundary(shape);
         TPixRegion interior = shape;
         interior.Subtract(outline);
@@ -112,7 +121,8 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
                       ellipse ? 1e9 : std::max(0.0, cw - 2 * inset),
                       ellipse ? 1e9 : std::max(0.0, ch - 2 * inset));
     if (!brush.IsNone()) {
-        FillRegion(dc, SpansRegion(box.left, box.top, box.right, box.bottom, cw, ch), brush, rop2);
+        FillRegion(dc, SpansRegion(dc, box.left, box.top, box.right, box.bottom, cw, ch), brush,
+                   rop2);
     }
     StrokeDevicePath(dc, outline, stroke);
 }

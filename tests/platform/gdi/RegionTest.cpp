@@ -150,3 +150,22 @@ TEST(Clipping, MetaRegionBoundsEveryLaterClip) {
     DeleteObject(region);
     DeleteObject(wide);
 }
+
+TEST(Region, HugeShapesStayBounded) {
+    // Shapes far larger than any page are cut off, not scanned line by line for ever.
+    const POINT huge[3] = {{-2000000000, -2000000000}, {2000000000, 0}, {0, 2000000000}};
+    HRGN polygon = CreatePolygonRgn(huge, 3, WINDING);
+    ASSERT_NE(polygon, nullptr);
+    EXPECT_TRUE(PtInRegion(polygon, 0, 0));
+    HRGN ellipse = CreateEllipticRgn(-2000000000, -2000000000, 2000000000, 2000000000);
+    ASSERT_NE(ellipse, nullptr);
+    EXPECT_TRUE(PtInRegion(ellipse, 0, 0));
+    HRGN moved = CreateRectRgn(0, 0, 10, 10);
+    OffsetRgn(moved, 2000000000, 2000000000);
+    RECT box{};
+    GetRgnBox(moved, &box);
+    EXPECT_GT(box.right, box.left); // clamped, not wrapped
+    DeleteObject(polygon);
+    DeleteObject(ellipse);
+    DeleteObject(moved);
+}
