@@ -1,0 +1,141 @@
+// bench-gdi: time to draw a dense synthetic A4 page (96 DPI, 794 x 1123 pixels) with the GDI
+// stand-in: thin and wide lines, polygons, rectangles, ellipses, hatched fills, a clipped
+// region and a path. Prints the mean and best time per page over a number of pages.
+//
+//   bench-gdi [PAGES]
+#include "platform/WinGdi.h"
+#include "platform/gdi/DeviceContext_p.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+constexpr int kWidth = 794;
+constexpr int kHeight = 1123;
+
+struct TCounts {
+    int lines = 0, polygons = 0, shapes = 0;
+};
+
+TCounts DrawPage(HDC dc, unsigned seed) {
+    std::mt19937 rng(seed);
+    auto x = [&] { return static_cast<int>(rng() % kWidth); };
+    auto y = [&] { return static_cast<int>(rng() % kHeight); };
+    auto colour = [&] { return RGB(rng() & 0xFF, rng() & 0xFF, rng() & 0xFF); };
+    TCounts counts;
+    RECT page{0, 0, kWidth, kHeight};
+    FillRect(dc, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+    // A table: thousands of thin rules and short strokes.
+    HPEN thin = CreatePen(PS_SOLID, 0, RGB(40, 40, 40));
+    HGDIOBJ oldPen = SelectObject(dc, thin);
+    for (int row = 0; row < 400; ++row) {
+        MoveToEx(dc, 20, 20 + row * 2 + row / 4, nullptr);
+        LineTo(dc, kWidth - 20, 20 + row * 2 + row / 4);
+        ++counts.lines;
+    }
+    for (int i = 0; i < 3000; ++i) {
+        const int x0 = x(), y0 = y();
+        MoveToEx(dc, x0, y0, nullptr);
+        LineTo(dc, x0 + static_cast<int>(rng() % 60) - 30, y0 + static_cast<int>(rng() % 60) - 30);
+        ++counts.lines;
+    }
+    // Wide round pens, as charts draw them.
+    HPEN wide = CreatePen(PS_SOLID, 3, RGB(200, 30, 30));
+    SelectObject(dc, wide);
+    POINT chart[200];
+    for (int i = 0; i < 200; ++i) {
+        chart[i] = {20 + i * 3, 600 + static_cast<int>(rng() % 200)};
+    }
+    Polyline(dc, chart, 200);
+    counts.lines += 199;
+    SelectObject(dc, thin);
+
+    // Filled polygons and shapes with solid and hatched brushes.
+    HBRUSH solid = CreateSolidBrush(RGB(120, 170, 220));
+    HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 90, 0));
+    for (int i = 0; i < 1500; ++i) {
+        SelectObject(dc, (i & 1) ? solid : hatch);
+        POINT polygon[6];
+        const int cx = x(), cy = y();
+        for (POINT& p : polygon) {
+            p = {cx + static_cast<int>(rng() % 50) - 25, cy + static_cast<int>(rng() % 50) - 25};
+        }
+        Polygon(dc, polygon, 6);
+        ++counts.polygons;
+    }
+    for (int i = 0; i < 600; ++i) {
+        SelectObject(dc, (i & 1) ? solid : hatch);
+        const int l = x(), t = y();
+        switch (i % 3) {
+        case 0:
+            Rectangle(dc, l, t, l + 40, t + 25);
+            break;
+        case 1:
+            Ellipse(dc, l, t, l + 35, t + 35);
+            break;
+        default:
+            RoundRect(dc, l, t, l + 50, t + 30, 10, 10);
+            break;
+        }
+        ++counts.shapes;
+    }
+    // Clipped drawing and a filled path.
+    SaveDC(dc);
+    HRGN clip = CreateEllipticRgn(200, 200, 600, 700);
+    SelectClipRgn(dc, clip);
+    HBRUSH tint = CreateSolidBrush(colour());
+    SelectObject(dc, tint);
+    SetROP2(dc, R2_MASKPEN);
+    Rectangle(dc, 0, 0, kWidth, kHeight);
+    RestoreDC(dc, -1);
+    BeginPath(dc);
+    PolyBezier(dc, chart, 199);
+    CloseFigure(dc);
+    EndPath(dc);
+    SelectObject(dc, solid);
+    StrokeAndFillPath(dc);
+
+    SelectObject(dc, oldPen);
+    SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    for (HGDIOBJ object :
+         {static_cast<HGDIOBJ>(thin), static_cast<HGDIOBJ>(wide), static_cast<HGDIOBJ>(solid),
+          static_cast<HGDIOBJ>(hatch), static_cast<HGDIOBJ>(clip), static_cast<HGDIOBJ>(tint)}) {
+        DeleteObject(object);
+    }
+    return counts;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int pages = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap =
+        static_cast<HBITMAP>(gdi::GdiAddObject(gdi::MakeBitmap(kWidth, kHeight, false)));
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DrawPage(dc, 0); // warm-up
+    double total = 0, best = 1e300;
+    TCounts counts;
+    for (int i = 0; i < pages; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        counts = DrawPage(dc, static_cast<unsigned>(i + 1));
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        total += ms;
+        best = std::min(best, ms);
+    }
+    std::printf("bench-gdi: A4 page %d x %d at 96 DPI: %d lines, %d polygons, %d shapes\n", kWidth,
+                kHeight, counts.lines, counts.polygons, counts.shapes);
+    std::printf("bench-gdi: %d pages, mean %.2f ms/page, best %.2f ms/page\n", pages, total / pages,
+                best);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return 0;
+}
