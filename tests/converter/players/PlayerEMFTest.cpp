@@ -257,3 +257,47 @@ TEST_F(TPlayerEMFFiles, GoesThroughTheClipboardAndBack) {
 }
 
 } // namespace
+
+namespace {
+
+// Painting the page into its bounds must draw what a plain playback of the metafile onto the
+// same pixels draws: the bounds' last column and row belong to the picture.
+TEST(TPlayerEMF, PaintsLikeAPlaybackOntoItsBounds) {
+    const std::vector<std::uint8_t> bytes = EmfBuilder({0, 0, 39, 19}, {0, 0, 999, 499})
+                                                .Rectangle(0, 0, 40, 20)
+                                                .Rectangle(10, 4, 31, 16)
+                                                .Bytes();
+    HENHMETAFILE handle = SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
+    TPlayerEMF player(nullptr);
+    ASSERT_TRUE(player.LoadFromHandle(handle));
+    HDC painted = CreateCompatibleDC(nullptr);
+    HDC played = CreateCompatibleDC(nullptr);
+    HBITMAP paintedBits = CreateCompatibleBitmap(painted, 48, 24);
+    HBITMAP playedBits = CreateCompatibleBitmap(played, 48, 24);
+    HGDIOBJ oldPainted = SelectObject(painted, paintedBits);
+    HGDIOBJ oldPlayed = SelectObject(played, playedBits);
+    const RECT all{0, 0, 48, 24};
+    FillRect(played, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(painted, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const RECT bounds{0, 0, 40, 20};
+    PlayEnhMetaFile(played, handle, &bounds);
+    HRGN region = nullptr;
+    ASSERT_TRUE(player.Paint(painted, {}, {}, {}, {}, PlayTransform{}, region));
+    int differing = 0;
+    for (int y = 0; y < 24; ++y) {
+        for (int x = 0; x < 48; ++x) {
+            differing += GetPixel(painted, x, y) != GetPixel(played, x, y);
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    DeleteObject(region);
+    SelectObject(painted, oldPainted);
+    SelectObject(played, oldPlayed);
+    DeleteObject(paintedBits);
+    DeleteObject(playedBits);
+    DeleteDC(painted);
+    DeleteDC(played);
+    DeleteEnhMetaFile(handle);
+}
+
+} // namespace
