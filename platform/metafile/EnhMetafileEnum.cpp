@@ -1,6 +1,8 @@
 // Enumerating and playing enhanced metafiles: the walk over the records, the set-up of the DC
 // for playback (destination transform, defaults, meta region) and the metafile's own mapping.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <unordered_map>
 
@@ -109,6 +111,35 @@ void TEmfPlayer::apply() const {
         return;
     // A singular transform is refused by the DC; keep the last good one.
     SetWorldTransform(dc, &xf);
+}
+
+bool TEmfPlayer::enterCompatibleMapping() const {
+    const XFORM xf = combined();
+    if (!emulate || xf.eM12 != 0 || xf.eM21 != 0 ||
+        (std::fabs(xf.eM11 - 1) < 1e-4 && std::fabs(xf.eM22 - 1) < 1e-4))
+        return false;
+    constexpr double kUnits = 65536.0;
+    const long vx = std::lround(std::clamp(xf.eM11 * kUnits, -2e9, 2e9));
+    const long vy = std::lround(std::clamp(xf.eM22 * kUnits, -2e9, 2e9));
+    if (vx == 0 || vy == 0 || !std::isfinite(xf.eDx) || !std::isfinite(xf.eDy))
+        return false;
+    ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
+    SetGraphicsMode(dc, GM_COMPATIBLE);
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowExtEx(dc, int(kUnits), int(kUnits), nullptr);
+    SetViewportExtEx(dc, int(vx), int(vy), nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetViewportOrgEx(dc, int(std::lround(std::clamp(double(xf.eDx), -2e9, 2e9))),
+                     int(std::lround(std::clamp(double(xf.eDy), -2e9, 2e9))), nullptr);
+    return true;
+}
+
+void TEmfPlayer::leaveCompatibleMapping() const {
+    SetMapMode(dc, MM_TEXT);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SetGraphicsMode(dc, GM_ADVANCED);
+    apply();
 }
 
 void TEmfPlayer::setMapMode(int mode) {

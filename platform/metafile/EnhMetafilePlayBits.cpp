@@ -338,31 +338,11 @@ bool playText(TEmfPlayer& p, TRecordReader& rec, size_t at, DWORD graphicsMode, 
 
     // A compatible-mode record was drawn upright under whatever mapping was in force; with the
     // DC in GM_ADVANCED a flipped axis would mirror it. Rebuild the mapping as a mapping mode.
-    const XFORM xf = p.combined();
-    const bool compatible = p.emulate && graphicsMode != GM_ADVANCED && xf.eM12 == 0 &&
-                            xf.eM21 == 0 && (xf.eM11 != 1 || xf.eM22 != 1);
-    if (compatible) {
-        constexpr double kUnits = 65536.0;
-        const double vx = std::clamp(xf.eM11 * kUnits, -2e9, 2e9);
-        const double vy = std::clamp(xf.eM22 * kUnits, -2e9, 2e9);
-        ModifyWorldTransform(dc, nullptr, MWT_IDENTITY);
-        SetGraphicsMode(dc, GM_COMPATIBLE);
-        SetMapMode(dc, MM_ANISOTROPIC);
-        SetWindowExtEx(dc, int(kUnits), int(kUnits), nullptr);
-        SetViewportExtEx(dc, int(std::lround(vx)) ? int(std::lround(vx)) : 1,
-                         int(std::lround(vy)) ? int(std::lround(vy)) : 1, nullptr);
-        SetWindowOrgEx(dc, 0, 0, nullptr);
-        SetViewportOrgEx(dc, int(std::lround(xf.eDx)), int(std::lround(xf.eDy)), nullptr);
-    }
+    const bool compatible = graphicsMode != GM_ADVANCED && p.enterCompatibleMapping();
     BOOL done = ExtTextOutW(dc, ref.x, ref.y, callOptions, rect, count ? text.data() : nullptr,
                             count, dx.empty() ? nullptr : dx.data());
-    if (compatible) {
-        SetMapMode(dc, MM_TEXT);
-        SetWindowOrgEx(dc, 0, 0, nullptr);
-        SetViewportOrgEx(dc, 0, 0, nullptr);
-        SetGraphicsMode(dc, GM_ADVANCED);
-        p.apply();
-    }
+    if (compatible)
+        p.leaveCompatibleMapping();
     return done;
 }
 

@@ -229,6 +229,58 @@ bool playPoly(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     return false;
 }
 
+// The shapes whose records hold an inclusive box. Recorded in GM_COMPATIBLE, they are played
+// the same way when the transform scales, the box widened back to the call's exclusive corner
+// (the taken-in unit is less than a pixel under a scaling mapping mode); else as stored, in
+// GM_ADVANCED, which draws the box inclusive.
+bool playBox(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
+    // Box, then the corner size (EMR_ROUNDRECT) or the start and end points (the arcs).
+    const size_t fields = type == EMR_RECTANGLE || type == EMR_ELLIPSE ? 16
+                          : type == EMR_ROUNDRECT                      ? 24
+                                                                       : 32;
+    if (!rec.has(8, fields))
+        return false;
+    RECT r = rec.rectl(8);
+    const LONG a = fields > 16 ? rec.i32(24) : 0, b = fields > 16 ? rec.i32(28) : 0;
+    const LONG c = fields > 24 ? rec.i32(32) : 0, d = fields > 24 ? rec.i32(36) : 0;
+    const XFORM& world = p.mapping.world;
+    const bool recordedCompatible = world.eM11 == 1 && world.eM12 == 0 && world.eM21 == 0 &&
+                                    world.eM22 == 1 && world.eDx == 0 && world.eDy == 0;
+    const bool compatible = recordedCompatible && type != EMR_ARCTO && p.enterCompatibleMapping();
+    if (compatible) {
+        r.right = r.right < INT32_MAX ? r.right + 1 : r.right;
+        r.bottom = r.bottom < INT32_MAX ? r.bottom + 1 : r.bottom;
+    }
+    HDC dc = p.dc;
+    BOOL done = FALSE;
+    switch (type) {
+    case EMR_RECTANGLE:
+        done = Rectangle(dc, r.left, r.top, r.right, r.bottom);
+        break;
+    case EMR_ELLIPSE:
+        done = Ellipse(dc, r.left, r.top, r.right, r.bottom);
+        break;
+    case EMR_ROUNDRECT:
+        done = RoundRect(dc, r.left, r.top, r.right, r.bottom, a, b);
+        break;
+    case EMR_ARC:
+        done = Arc(dc, r.left, r.top, r.right, r.bottom, a, b, c, d);
+        break;
+    case EMR_ARCTO:
+        done = ArcTo(dc, r.left, r.top, r.right, r.bottom, a, b, c, d);
+        break;
+    case EMR_CHORD:
+        done = Chord(dc, r.left, r.top, r.right, r.bottom, a, b, c, d);
+        break;
+    case EMR_PIE:
+        done = Pie(dc, r.left, r.top, r.right, r.bottom, a, b, c, d);
+        break;
+    }
+    if (compatible)
+        p.leaveCompatibleMapping();
+    return done;
+}
+
 } // namespace
 
 bool PlayEmfObjectRecord(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
@@ -269,32 +321,13 @@ bool PlayEmfDrawRecord(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     case EMR_POLYDRAW16:
         return playPoly(p, type, rec);
     case EMR_RECTANGLE:
-    case EMR_ELLIPSE: {
-        const RECT r = rec.rectl(8);
-        if (!rec.ok())
-            return false;
-        return type == EMR_RECTANGLE ? Rectangle(dc, r.left, r.top, r.right, r.bottom)
-                                     : Ellipse(dc, r.left, r.top, r.right, r.bottom);
-    }
-    case EMR_ROUNDRECT: {
-        const RECT r = rec.rectl(8);
-        const LONG w = rec.i32(24), h = rec.i32(28);
-        return rec.ok() && RoundRect(dc, r.left, r.top, r.right, r.bottom, w, h);
-    }
+    case EMR_ELLIPSE:
+    case EMR_ROUNDRECT:
     case EMR_ARC:
     case EMR_ARCTO:
     case EMR_CHORD:
-    case EMR_PIE: {
-        const RECT r = rec.rectl(8);
-        const POINT s = rec.pointl(24), e = rec.pointl(32);
-        if (!rec.ok())
-            return false;
-        auto call = type == EMR_ARC     ? Arc
-                    : type == EMR_ARCTO ? ArcTo
-                    : type == EMR_CHORD ? Chord
-                                        : Pie;
-        return call(dc, r.left, r.top, r.right, r.bottom, s.x, s.y, e.x, e.y);
-    }
+    case EMR_PIE:
+        return playBox(p, type, rec);
     case EMR_ANGLEARC: {
         const POINT c = rec.pointl(8);
         const DWORD radius = rec.u32(16);

@@ -45,6 +45,12 @@ struct TEmfPlayer {
     // Gives the DC the combined transform (after any change of mapping or world transform).
     void apply() const;
     void setMapMode(int mode);
+    // While the combined transform only scales and shifts, and scales by other than one, puts
+    // the DC in GM_COMPATIBLE with that transform as an MM_ANISOTROPIC mapping, so calls
+    // recorded in GM_COMPATIBLE draw exactly as they did (text upright under a flipped axis,
+    // boxes to the pixel of the original exclusive corner). False (nothing changed) otherwise.
+    bool enterCompatibleMapping() const;
+    void leaveCompatibleMapping() const;
     void fixIsotropic();
     void saveState();
     void restoreState(int level);
