@@ -23,10 +23,10 @@
 
 inline constexpr std::uint32_t NoColor = 0x1FFFFFFF;
 
-// The largest decoded frame, in bytes of indexed rows (16384 x 16384 at 8 bits). The size
-// fields allow 65535 x 65535, which no page of this system comes near; a stream declaring more
-// is refused before the memory is taken.
-inline std::int64_t MaxGifFrameBytes = std::int64_t{1} << 28;
+// The largest decoded frame, in bytes of indexed rows: what one DIB section can hold, so every
+// page a raster player can render also decodes. The size fields allow 65535 x 65535 (4 GB at
+// 8 bits); a stream declaring more than this is refused before the memory is taken.
+inline std::int64_t MaxGifFrameBytes = 0x7FFFFFFF;
 
 // The registered clipboard format that carries GIF data (length-prefixed).
 inline constexpr const char* kGifClipboardFormat = "GIF Image";

@@ -24,9 +24,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The largest picture the decoder will allocate, in bytes of 24-bit rows. A stream that
-// declares more is refused before any pixel memory is taken.
-inline std::int64_t MaxJpegPictureBytes = std::int64_t{1} << 28;
+// The largest picture the decoder will allocate, in bytes of 24-bit rows: what one DIB section
+// can hold, so every page a raster player can render also decodes back. A stream that declares
+// more is refused before any pixel memory is taken.
+inline std::int64_t MaxJpegPictureBytes = 0x7FFFFFFF;
 // A progressive stream with more scans than this is damaged or hostile: real encoders write
 // about ten.
 inline constexpr int kMaxJpegScans = 1000;

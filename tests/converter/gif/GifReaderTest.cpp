@@ -265,9 +265,10 @@ TEST(GifReader, InterlacedRowsLandInTheirPasses) {
 }
 
 TEST(GifReader, HugeDeclaredFrameIsRefusedBeforeDecoding) {
-    // 65535 x 65535 would be 4 GB of indices for a few bytes of file.
-    Bytes g = {'G', 'I', 'F', '8', '7', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0, 0, 0, 0, 9, 9, 9};
-    g.insert(g.end(), {0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 2, 1, 0x44, 0, 0x3B});
+    // 65535 x 65535 at 8 bits would be 4 GB of indices for a few bytes of file.
+    Bytes g = {'G', 'I', 'F', '8', '7', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0x87, 0, 0};
+    g.insert(g.end(), 768, 9);
+    g.insert(g.end(), {0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 8, 1, 0x44, 0, 0x3B});
     TGIFImage image;
     try {
         image.LoadGIF(g.data(), g.size(), true);
