@@ -2,6 +2,7 @@
 // picture description) and plays the result onto a small picture.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 #include "platform/WinMetafile.h"
 
