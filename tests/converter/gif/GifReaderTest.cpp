@@ -327,6 +327,28 @@ TEST(GifReader, IndependentDecoderSeesTheSamePixels) {
             }
         }
     }
+    // Indexed pictures keep their depth: 2- and 16-colour tables, minimum code sizes 2 and 4.
+    for (int bits : {1, 4}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        const TDibImage picture = giftest::RandomIndexed(37, 23, bits, 40 + bits);
+        TGIFImage image;
+        image.SetFromBitmap(picture);
+        const std::string gifPath = (dir / "indexed.gif").string();
+        const std::string rgbPath = (dir / "indexed.rgb").string();
+        image.SaveGIFFile(gifPath);
+        ASSERT_EQ(std::system(("convert " + gifPath + " -depth 8 rgb:" + rgbPath).c_str()), 0);
+        std::ifstream in(rgbPath, std::ios::binary);
+        const Bytes rgb{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        ASSERT_EQ(rgb.size(), 37u * 23u * 3u);
+        for (int y = 0; y < 23; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y * 37 + x) * 3;
+                const std::uint32_t theirs = (std::uint32_t{rgb[at]} << 16) |
+                                             (std::uint32_t{rgb[at + 1]} << 8) | rgb[at + 2];
+                ASSERT_EQ(theirs, picture.ColorAt(x, y)) << x << "," << y;
+            }
+        }
+    }
     std::filesystem::remove_all(dir);
 }
 
