@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include <unistd.h>
 
 namespace {
 
@@ -231,6 +235,9 @@ TEST(GifWriter, FailedEncodeLeavesNoCodeForALaterSave) {
 }
 
 TEST(GifWriter, ClipboardDataIsTheLengthPrefixedGif) {
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("gifwriter-clipboard-" + std::to_string(::getpid()));
+    setenv("TALLYVANE_CLIPBOARD", dir.c_str(), 1);
     TGIFImage image;
     image.SetFromBitmap(giftest::RandomTrueColor(4, 4, 3, 1));
     image.EncodePendingFrames(true);
@@ -238,6 +245,7 @@ TEST(GifWriter, ClipboardDataIsTheLengthPrefixedGif) {
     ASSERT_TRUE(data.Bitmap.has_value());
     EXPECT_EQ(data.Bitmap->Width, 4);
     EXPECT_EQ(data.GifData, image.SaveGIF(true));
+    std::filesystem::remove_all(dir);
 }
 
 } // namespace
