@@ -155,6 +155,10 @@ bool RealizeFont(TDeviceContext& dc, TRealizedFont& realized) {
                      -glyphUp.y / scale};
         realized.scaleX = scale;
         realized.scaleY = scale;
+        if (log.lfEscapement % 3600 == 0 && IsHorizontalStretch(transform)) {
+            // The instance folds the stretch into its advances.
+            frame.fontAlong = Scaled(frame.fontAlong, 1 / transform[0]);
+        }
     }
     // Only a width given in the LOGFONT follows the horizontal scale.
     double scaleX = log.lfWidth != 0 ? realized.scaleX : scale;

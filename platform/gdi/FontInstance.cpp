@@ -47,6 +47,11 @@ BYTE FamilyBits(const LOGFONTW& font, const TFaceMetrics& metrics) {
 
 } // namespace
 
+bool IsHorizontalStretch(const std::array<double, 4>& transform) {
+    return transform[1] == 0 && transform[2] == 0 && transform[0] > 0 &&
+           std::fabs(transform[0] - 1) > 1e-9 && std::fabs(transform[3] - 1) < 1e-9;
+}
+
 TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& match,
                              const LOGFONTW& font, double scaleX, double scaleY,
                              const std::array<double, 4>& transform)
@@ -54,6 +59,12 @@ TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& 
     m_transformed = std::fabs(transform[0] - 1) > 1e-9 || std::fabs(transform[1]) > 1e-9 ||
                     std::fabs(transform[2]) > 1e-9 || std::fabs(transform[3] - 1) > 1e-9;
     ComputeMetrics(font, std::fabs(scaleX), std::fabs(scaleY));
+    if (IsHorizontalStretch(transform)) {
+        // A plain horizontal stretch widens the em instead, so the glyphs keep their hinting.
+        m_xPpem = std::clamp(m_xPpem * transform[0], 1.0, 16384.0);
+        m_transform = {1, 0, 0, 1};
+        m_transformed = false;
+    }
     if (font.lfQuality == NONANTIALIASED_QUALITY) {
         m_monochrome = true;
     } else if (font.lfQuality != ANTIALIASED_QUALITY && font.lfQuality != CLEARTYPE_QUALITY &&

@@ -41,6 +41,9 @@ struct TLineDecoration {
     int thickness = 1; // rows, at least 1
 };
 
+// A transform that only widens (or narrows) glyphs: realised as a wider em, not a transform.
+bool IsHorizontalStretch(const std::array<double, 4>& transform);
+
 class TFontInstance {
 public:
     // Realises `font` (matched to `match`) for a device where one logical unit is scaleX by
