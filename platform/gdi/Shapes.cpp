@@ -23,9 +23,12 @@ using namespace gdi;
 namespace {
 
 // The inclusive device box of a logical box; false when the transform rotates or shears.
-bool InclusiveBox(TDeviceContext& dc, int left, int top, int right, int bottom, RECT& box) {
+// Curved shapes pass `corners`: GDI draws them upright on the box spanned by the two
+// transformed corners even under a rotating transform, and so do we.
+bool InclusiveBox(TDeviceContext& dc, int left, int top, int right, int bottom, RECT& box,
+                  bool corners = false) {
     const TDcState& s = dc.State();
-    if (!s.m_toDevice.IsAxisAligned()) {
+    if (!corners && !s.m_toDevice.IsAxisAligned()) {
         return false;
     }
     const TPointD a = DevicePoint(dc, left, top), b = DevicePoint(dc, right, bottom);
@@ -169,7 +172,7 @@ BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, i
         figure.MoveTo(DevicePoint(*dc, cp.x, cp.y));
     }
     TPointD last;
-    if (InclusiveBox(*dc, left, top, right, bottom, box)) {
+    if (InclusiveBox(*dc, left, top, right, bottom, box, true)) {
         if (kind == TArcKind::Pie) {
             figure.MoveTo({(box.left + box.right) / 2.0, (box.top + box.bottom) / 2.0});
         }
@@ -276,7 +279,7 @@ BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int
         return FALSE;
     }
     RECT box;
-    if (!InclusiveBox(*dc, left, top, right, bottom, box)) {
+    if (!InclusiveBox(*dc, left, top, right, bottom, box, true)) {
         const TMatrix& m = dc->State().m_toDevice;
         TDevicePath logical = RoundRectPath(left, top, right, bottom, width, height);
         TDevicePath figure;
@@ -290,8 +293,9 @@ BOOL RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int
         return TRUE;
     }
     const TMatrix& m = dc->State().m_toDevice;
-    const int cw = RoundCoord(std::fabs(width * m.m11));
-    const int ch = RoundCoord(std::fabs(height * m.m22));
+    const TPointD cx = m.ApplyVector(width, 0), cy = m.ApplyVector(0, height);
+    const int cw = RoundCoord(std::hypot(cx.x, cx.y));
+    const int ch = RoundCoord(std::hypot(cy.x, cy.y));
     DrawRoundBox(*dc, box, std::min<int>(cw, box.right - box.left + 1),
                  std::min<int>(ch, box.bottom - box.top + 1));
     return TRUE;
@@ -303,7 +307,7 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
         return FALSE;
     }
     RECT box;
-    if (!InclusiveBox(*dc, left, top, right, bottom, box)) {
+    if (!InclusiveBox(*dc, left, top, right, bottom, box, true)) {
         const TMatrix& m = dc->State().m_toDevice;
         TDevicePath logical = RoundRectPath(left, top, right, bottom, 1e9, 1e9);
         TDevicePath figure;
