@@ -322,7 +322,7 @@ void TFontInstance::AppendOutline(UINT glyph, TPointD origin, TDevicePath& path)
     funcs.line_to = &TOutlineSink::LineTo;
     funcs.conic_to = &TOutlineSink::ConicTo;
     funcs.cubic_to = &TOutlineSink::CubicTo;
-    TOutlineSink sink{&path, origin};
+    TOutlineSink sink{&path, origin, false, origin};
     FT_Outline_Decompose(&face->glyph->outline, &funcs, &sink);
     if (sink.open) {
         path.Close();
