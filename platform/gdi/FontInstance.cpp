@@ -17,6 +17,8 @@ namespace {
 constexpr int kDefaultCellHeight = 16;
 // The slant of a synthesised italic: x moves by this much per unit of height.
 constexpr double kObliqueSlant = 0.2;
+// The largest glyph image rendered, in pixels (a 4096-pixel em fills about this much).
+constexpr double kMaxGlyphPixels = 1 << 24;
 
 int RoundToInt(double value) {
     return static_cast<int>(std::lround(value));
@@ -213,6 +215,16 @@ TGlyphImage TFontInstance::Render(UINT glyph) {
     FT_Error error = FT_Load_Glyph(face, glyph, flags);
     if (error == 0 && m_match.syntheticBold && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
         FT_Outline_Embolden(&face->glyph->outline, std::max<FT_Pos>(32, m_ppem * 64 / 24));
+    }
+    if (error == 0 && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        // A glyph of absurd size (a damaged font record) is left undrawn rather than
+        // allocating gigabytes for its coverage.
+        FT_BBox box;
+        FT_Outline_Get_CBox(&face->glyph->outline, &box);
+        double area = ((box.xMax - box.xMin) / 64.0 + 2) * ((box.yMax - box.yMin) / 64.0 + 2);
+        if (area > kMaxGlyphPixels) {
+            error = FT_Err_Invalid_Argument;
+        }
     }
     if (error == 0) {
         error = FT_Render_Glyph(face->glyph,

@@ -349,3 +349,15 @@ TEST(TextOut, FontHeightFollowsTheMappingMode) {
     EXPECT_GE(ink.bottom - ink.top, 11);
     EXPECT_LE(ink.bottom - ink.top, 12);
 }
+
+TEST(TextOut, SurvivesAbsurdFontSizes) {
+    for (LONG height : {-2147483647, 2147483647, -100000}) {
+        SCOPED_TRACE(height);
+        TCanvas canvas(40, 40, height);
+        ASSERT_TRUE(canvas.Valid());
+        EXPECT_TRUE(TextOutW(canvas.Dc(), 0, 0, u"Wg", 2));
+        TEXTMETRICW tm{};
+        EXPECT_TRUE(GetTextMetricsW(canvas.Dc(), &tm));
+        EXPECT_GT(tm.tmHeight, 0);
+    }
+}
