@@ -45,3 +45,12 @@ target_link_libraries(converter_app PUBLIC converter_ui converter_presets conver
 # Shared by the installer and the remover.
 tallyvane_library(tallyvane_common)
 target_link_libraries(tallyvane_common PUBLIC platform)
+
+# The windows, only for programs that may show one: Qt is linked here and nowhere below.
+if(Qt6_FOUND)
+    tallyvane_library(win32_user_qt)
+    target_link_libraries(win32_user_qt PUBLIC win32_user win32_gdi Qt6::Widgets)
+    tallyvane_library(converter_qt)
+    target_link_libraries(converter_qt PUBLIC converter_ui converter_presets converter_gif
+        win32_user_qt win32_shell win32_registry Qt6::Widgets)
+endif()

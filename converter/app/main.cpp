@@ -7,12 +7,19 @@
 #include "converter/app/CmdParam.h"
 #include "converter/app/JobControl.h"
 #include "converter/ui/ImagePreview.h"
+#ifdef TALLYVANE_WINDOWS
+#include "converter/ui/GuiWindows.h"
+#endif
 #include "platform/WinUser.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     SetCommandLineArguments(arguments);
+#ifdef TALLYVANE_WINDOWS
+    RegisterWindows();
+#else
     TfrmImagePreview::Register();
+#endif
     try {
         StartUp();
     } catch (const std::exception& error) {

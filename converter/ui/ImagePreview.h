@@ -71,6 +71,9 @@ public:
     // After a conversion: whether target i was written.
     bool PageWritten(std::size_t index) const override;
     const std::vector<std::string>& Targets() const { return m_targets; }
+    // The targets as the preview dialog renames them (the directory chooser works on them in
+    // place); read again when the pages are written after the dialog.
+    std::vector<std::string>& EditTargets() { return m_targets; }
 
     TPlayerEMF* CurrentPage() const { return m_page.get(); }
     TPlayEMFList* PageList() const { return m_pageList.get(); }
