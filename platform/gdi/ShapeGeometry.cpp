@@ -43,7 +43,9 @@ void RoundRectSpans(int left, int top, int right, int bottom, int width, int hei
         }
         double half = ra;
         if (rb > 0 && dy > 0) {
-            const double q = std::max(0.0, dy - 0.5) / rb;
+            // Rows are measured a little inside their centre line, which picks the pixels
+            // GDI's ellipse takes near the flat top and bottom.
+            const double q = std::max(0.0, dy - 0.3) / rb;
             half = ra * std::sqrt(std::max(0.0, 1 - q * q));
         }
         const int x0 = static_cast<int>(std::ceil(cxl - half - 0.5));

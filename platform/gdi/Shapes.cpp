@@ -100,8 +100,9 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
         return;
     }
     if (stroke.IsNone()) {
-        FillRegion(dc, SpansRegion(dc, box.left, box.top, box.right, box.bottom, cw, ch), brush,
-                   rop2);
+        // With no pen the curve keeps its full box, unlike a rectangle.
+        FillRegion(dc, SpansRegion(dc, box.left, box.top, box.right + 1, box.bottom + 1, cw, ch),
+                   brush, rop2);
         return;
     }
     if (stroke.cosmetic && stroke.dashes.empty()) {
@@ -317,8 +318,8 @@ BOOL Ellipse(HDC hdc, int left, int top, int right, int bottom) {
         OutputFigure(*dc, figure, true);
         return TRUE;
     }
-    if (box.right < box.left || box.bottom < box.top) {
-        return TRUE;
+    if (box.right <= box.left || box.bottom <= box.top) {
+        return TRUE; // a box of one pixel or less draws nothing
     }
     DrawRoundBox(*dc, box, box.right - box.left + 1, box.bottom - box.top + 1);
     return TRUE;

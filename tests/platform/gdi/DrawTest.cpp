@@ -198,7 +198,12 @@ TEST(Draw, InsideFramePenKeepsTheShapeInsideItsBox) {
 }
 
 TEST(Draw, EllipseIsSymmetricAndFillsItsBox) {
-    for (int size : {1, 2, 3, 7, 10, 23}) {
+    {
+        TCanvas canvas(4, 4);
+        Ellipse(canvas.Dc(), 1, 1, 2, 2); // a one-pixel box draws nothing
+        EXPECT_EQ(canvas.Count(kWhite), 16);
+    }
+    for (int size : {2, 3, 7, 10, 23}) {
         SCOPED_TRACE(size);
         TCanvas canvas(30, 30);
         Select(canvas.Dc(), GetStockObject(BLACK_PEN), GetStockObject(BLACK_BRUSH));
