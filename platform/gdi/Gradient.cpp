@@ -91,13 +91,21 @@ void GradientTrianglePixels(TSurface& surface, const TGradientVertex& a, const T
             std::uint32_t* row = surface.Row(y);
             for (int x = rect.left; x < rect.right; ++x) {
                 // Weights of a, b and c: the areas of the sub-triangles facing them.
+                // Coverage is decided at the pixel's centre, so the right and bottom edges
+                // stay out; the colour is mixed at the pixel's corner.
+                const std::int64_t cx = 2 * static_cast<std::int64_t>(x) + 1;
+                const std::int64_t cy = 2 * static_cast<std::int64_t>(y) + 1;
+                if (sign * Cross(2 * b.x, 2 * b.y, 2 * c.x, 2 * c.y, cx, cy) < 0 ||
+                    sign * Cross(2 * c.x, 2 * c.y, 2 * a.x, 2 * a.y, cx, cy) < 0 ||
+                    sign * Cross(2 * a.x, 2 * a.y, 2 * b.x, 2 * b.y, cx, cy) < 0)
+                    continue;
                 const std::int64_t wa = sign * Cross(b.x, b.y, c.x, c.y, x, y);
                 const std::int64_t wb = sign * Cross(c.x, c.y, a.x, a.y, x, y);
                 const std::int64_t wc = sign * Cross(a.x, a.y, b.x, b.y, x, y);
-                if (wa < 0 || wb < 0 || wc < 0)
-                    continue;
-                auto mix = [&](std::uint32_t ca, std::uint32_t cb, std::uint32_t cc) {
-                    return static_cast<std::uint64_t>((ca * wa + cb * wb + cc * wc) / area);
+                // A centre inside may have its corner just outside: keep the mix in range.
+                auto mix = [&](std::int64_t ca, std::int64_t cb, std::int64_t cc) {
+                    return static_cast<std::uint64_t>(
+                        std::clamp<std::int64_t>((ca * wa + cb * wb + cc * wc) / area, 0, 0xFFFF));
                 };
                 row[x] =
                     Pack(mix(a.red, b.red, c.red), mix(a.green, b.green, c.green),
