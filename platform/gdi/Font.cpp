@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <numbers>
+#include <tuple>
 
 namespace gdi {
 
@@ -25,10 +28,55 @@ long long Quantise(double value) {
     return static_cast<long long>(std::llround(value * 4096));
 }
 
+// Realised fonts are shared by every font object made from the same description, and the
+// most recently used stay alive after their objects are deleted: producers create, select
+// and delete a font around nearly every string, and the glyphs must not be rendered anew
+// each time.
+constexpr size_t kKeptCaches = 32;
+
+using TCacheKey = std::tuple<LONG, LONG, LONG, BYTE, BYTE, BYTE, BYTE, BYTE, BYTE, std::u16string>;
+
+std::shared_ptr<TFontCache> SharedCache(const LOGFONTW& log) {
+    static std::mutex lock;
+    static std::map<TCacheKey, std::weak_ptr<TFontCache>> caches;
+    static std::deque<std::shared_ptr<TFontCache>> recent;
+    TCacheKey key{log.lfHeight,         log.lfWidth,
+                  log.lfWeight,         log.lfItalic,
+                  log.lfUnderline,      log.lfStrikeOut,
+                  log.lfCharSet,        log.lfQuality,
+                  log.lfPitchAndFamily, AsciiLower(FaceNameOf(log))};
+    std::lock_guard<std::mutex> guard(lock);
+    std::shared_ptr<TFontCache> cache;
+    auto it = caches.find(key);
+    if (it != caches.end()) {
+        cache = it->second.lock();
+    }
+    if (!cache) {
+        cache = std::make_shared<TFontCache>();
+        caches[key] = cache;
+    }
+    auto kept = std::find(recent.begin(), recent.end(), cache);
+    if (kept != recent.end()) {
+        recent.erase(kept);
+    }
+    recent.push_front(cache);
+    if (recent.size() > kKeptCaches) {
+        recent.pop_back();
+        for (auto entry = caches.begin(); entry != caches.end();) {
+            entry = entry->second.expired() ? caches.erase(entry) : std::next(entry);
+        }
+    }
+    return cache;
+}
+
 TFontCache& CacheOf(const TFont& font) {
     if (!font.m_cache) {
-        auto cache = std::make_shared<TFontCache>();
         const LOGFONTW& log = font.Log();
+        auto cache = SharedCache(log);
+        font.m_cache = cache;
+        if (cache->face) {
+            return *cache;
+        }
         TFaceRequest request;
         request.faceName = FaceNameOf(log);
         request.weight = log.lfWeight;
