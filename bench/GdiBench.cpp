@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -110,6 +111,33 @@ TCounts DrawPage(HDC dc, unsigned seed) {
     return counts;
 }
 
+// A text-heavy page: 60 lines of 11-point text (about 95 characters each) in four faces.
+int DrawTextPage(HDC dc) {
+    static const char16_t kWords[] =
+        u"The quick brown fox jumps over the lazy dog while seventeen zebras quietly graze "
+        u"near a winding river; invoices, figures and dates (12.03.2004) fill the columns. ";
+    const std::u16string words(kWords);
+    const char16_t* faces[] = {u"Times New Roman", u"Arial", u"Courier New", u"Arial"};
+    PatBlt(dc, 0, 0, kWidth, kHeight, WHITENESS);
+    SetBkMode(dc, TRANSPARENT);
+    int characters = 0;
+    for (int line = 0, y = 60; y + 17 < kHeight - 60; y += 17, ++line) {
+        LOGFONTW font{};
+        font.lfHeight = -15; // 11 points at 96 DPI
+        font.lfWeight = line % 16 == 15 ? FW_BOLD : FW_NORMAL;
+        const std::u16string face(faces[(line / 8) % 4]);
+        std::copy(face.begin(), face.end(), font.lfFaceName);
+        HFONT handle = CreateFontIndirectW(&font);
+        HGDIOBJ previous = SelectObject(dc, handle);
+        const std::u16string text = words.substr(static_cast<size_t>(line * 7) % 40, 95);
+        TextOutW(dc, 60, y, text.c_str(), static_cast<int>(text.size()));
+        characters += static_cast<int>(text.size());
+        SelectObject(dc, previous);
+        DeleteObject(handle);
+    }
+    return characters;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,6 +162,18 @@ int main(int argc, char** argv) {
                 kHeight, counts.lines, counts.polygons, counts.shapes);
     std::printf("bench-gdi: %d pages, mean %.2f ms/page, best %.2f ms/page\n", pages, total / pages,
                 best);
+    DrawTextPage(dc); // warm-up: faces opened, glyphs rendered once
+    double textTotal = 0;
+    int characters = 0;
+    for (int i = 0; i < pages; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        characters = DrawTextPage(dc);
+        textTotal += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                               start)
+                         .count();
+    }
+    std::printf("bench-gdi: A4 page of 11-point text, %d characters: mean %.2f ms/page\n",
+                characters, textTotal / pages);
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);
