@@ -168,9 +168,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < pages; ++i) {
         const auto start = std::chrono::steady_clock::now();
         characters = DrawTextPage(dc);
-        textTotal += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                               start)
-                         .count();
+        textTotal +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
     }
     std::printf("bench-gdi: A4 page of 11-point text, %d characters: mean %.2f ms/page\n",
                 characters, textTotal / pages);
