@@ -846,15 +846,15 @@ public:
         const BYTE table[8] = {0, 0, 0, 0, 255, 255, 255, 0};
         bmi.insert(bmi.end(), table, table + 8);
         bits.assign(stride * size_t(h), 0);
+        // A mask smaller than the rectangle repeats, as GDI applies it.
         const gdi::TSurface& surface = mask->m_surface;
+        if (surface.m_width <= 0 || surface.m_height <= 0)
+            return;
+        auto wrap = [](int v, int n) { return ((v % n) + n) % n; };
         for (int row = 0; row < h; ++row) {
-            const int sy = y + row;
-            if (sy < 0 || sy >= surface.m_height)
-                continue;
+            const int sy = wrap(y + row, surface.m_height);
             for (int col = 0; col < w; ++col) {
-                const int sx = x + col;
-                if (sx < 0 || sx >= surface.m_width)
-                    continue;
+                const int sx = wrap(x + col, surface.m_width);
                 if (surface.Get(sx, sy) & 0xFFFFFF)
                     bits[size_t(row) * stride + size_t(col) / 8] |= BYTE(0x80 >> (col % 8));
             }
