@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "converter/app/JobSettings.h"
+#include "converter/app/MetafileSignature.h"
 #include "converter/page/ImageProperty.h"
 #include "converter/presets/PresetHolder.h"
 #include "converter/ui/PageJobs.h"
@@ -185,6 +186,10 @@ void RunConvertList() {
                                     sources[i]);
                 continue;
             }
+            // After a cancelled preview nothing has read the sources: an input name with no
+            // or another extension ("*", "*.txt") may have matched files that are no pages.
+            if (!converted && !LooksLikeMetafile(sources[i]))
+                continue;
             if (!DeleteFile(sources[i].c_str()) && JobSettings.ReportLevel != 0)
                 ShowInformation("File not deleted.");
         }

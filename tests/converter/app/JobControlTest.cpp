@@ -286,12 +286,32 @@ TEST_F(ConvertListTest, DeleteModeOffKeepsTheSources) {
     EXPECT_EQ(Answer(), std::string(".gif", 5)) << "the preset decides the format answered";
 }
 
+// An enhanced metafile's first 44 bytes: EMR_HEADER and the " EMF" signature.
+std::string EmfHead() {
+    std::string head(44, '\0');
+    head[0] = 1;
+    head.replace(40, 4, " EMF");
+    return head;
+}
+
 TEST_F(ConvertListTest, CancelledPreviewStillDeletesAndAnswersNone) {
+    for (const char* name : {"b.emf", "a.EMF"})
+        Touch(m_dir / "in" / name, EmfHead());
     m_window.listResult = false;
     RunList({"cem:SENDTOMAIL"});
     EXPECT_EQ(m_window.calls.size(), 1u) << "a shown preview is not minimised first";
-    EXPECT_EQ(Left(), (std::vector<std::string>{".hidden.emf", "dir.emf", "skip.wmf"}));
+    EXPECT_EQ(Left(), (std::vector<std::string>{".hidden.emf", "c.emf", "dir.emf", "skip.wmf"}))
+        << "c.emf holds no metafile and nothing read it: it stays";
     EXPECT_EQ(Answer(), std::string("none", 5));
+}
+
+TEST_F(ConvertListTest, CancelledPreviewNeverDeletesFilesThatAreNoPages) {
+    Touch(m_dir / "in" / "notes", "a letter");
+    Touch(m_dir / "in" / "page", EmfHead());
+    m_window.listResult = false;
+    Run({"at:CONVERTLIST", "cem:SENDTOMAIL", "ifn:page", "idn:" + At("in"), "odn:" + At("out")});
+    EXPECT_EQ(Left(), (std::vector<std::string>{".hidden.emf", "a.EMF", "b.emf", "c.emf", "dir.emf",
+                                                "notes", "skip.wmf"}));
 }
 
 TEST_F(ConvertListTest, SourcesStayWhenNothingWasConverted) {
