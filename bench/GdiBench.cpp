@@ -138,6 +138,27 @@ int DrawTextPage(HDC dc) {
     return characters;
 }
 
+// A page of blits: 1500 block transfers of a 64 x 64 picture (copies, stretches with each
+// stretch mode, raster operations, DIB transfers and alpha blends).
+int DrawBlitPage(HDC dc, HDC source, const BITMAPINFO& info, const void* bits, unsigned seed) {
+    std::mt19937 rng(seed);
+    auto x = [&] { return static_cast<int>(rng() % (kWidth - 128)); };
+    auto y = [&] { return static_cast<int>(rng() % (kHeight - 128)); };
+    static const DWORD kRops[] = {SRCCOPY, SRCAND, SRCPAINT, SRCINVERT, 0x00B8074A};
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 160, 0};
+    int blits = 0;
+    for (int i = 0; i < 300; ++i, blits += 5) {
+        BitBlt(dc, x(), y(), 64, 64, source, 0, 0, kRops[i % 5]);
+        SetStretchBltMode(dc, 1 + i % 4);
+        StretchBlt(dc, x(), y(), 20 + static_cast<int>(rng() % 100),
+                   20 + static_cast<int>(rng() % 100), source, 0, 0, 64, 64, SRCCOPY);
+        StretchDIBits(dc, x(), y(), 96, 48, 0, 0, 64, 64, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+        SetDIBitsToDevice(dc, x(), y(), 64, 64, 0, 0, 0, 64, bits, &info, DIB_RGB_COLORS);
+        AlphaBlend(dc, x(), y(), 64, 64, source, 0, 0, 64, 64, blend);
+    }
+    return blits;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +195,32 @@ int main(int argc, char** argv) {
     }
     std::printf("bench-gdi: A4 page of 11-point text, %d characters: mean %.2f ms/page\n",
                 characters, textTotal / pages);
+    {
+        // Blits from a 64 x 64 DIB section.
+        BITMAPINFO info{};
+        info.bmiHeader = BITMAPINFOHEADER{40, 64, 64, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC source = CreateCompatibleDC(dc);
+        HBITMAP picture = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ oldPicture = SelectObject(source, picture);
+        for (int i = 0; i < 64 * 64; ++i)
+            static_cast<std::uint32_t*>(bits)[i] = static_cast<std::uint32_t>(i * 2654435761u);
+        DrawBlitPage(dc, source, info, bits, 0); // warm-up
+        double blitTotal = 0;
+        int blits = 0;
+        for (int i = 0; i < pages; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            blits = DrawBlitPage(dc, source, info, bits, static_cast<unsigned>(i + 1));
+            blitTotal +=
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+        }
+        std::printf("bench-gdi: A4 page of %d blits (64 x 64 source): mean %.2f ms/page\n", blits,
+                    blitTotal / pages);
+        SelectObject(source, oldPicture);
+        DeleteObject(picture);
+        DeleteDC(source);
+    }
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);
