@@ -78,6 +78,16 @@ TfrmChooseDirectory::TfrmChooseDirectory(QWidget* owner) : QDialog(owner) {
                 }
             });
 
+    // The model reads directories in the background: once the chosen one's parent is read, it
+    // can be selected and shown.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex index = m_model->index(QString::fromLocal8Bit(m_directory.c_str()));
+        if (index.isValid() && m_directoryListBox->currentIndex() != index) {
+            m_directoryListBox->setCurrentIndex(index);
+            m_directoryListBox->scrollTo(index);
+        }
+    });
+
     m_driveComboBox = new QComboBox(this);
     m_driveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
     m_driveComboBox->setGeometry(7, 260, 91, 20);
