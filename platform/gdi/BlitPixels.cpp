@@ -40,6 +40,22 @@ void BlitRect(TSurface& surface, const TBlitPixels& blit, const RECT& rect) {
     const std::uint32_t solid =
         fill != nullptr && fill->kind == TFill::Kind::Solid ? fill->color : 0;
     const std::uint32_t keep = blit.keepsAlpha ? ~0u : 0x00FFFFFFu;
+    // Plain copies of a fully defined source that covers the rectangle: row by row.
+    const TImage* source = blit.source;
+    if (foreground == 0xCC && blit.mask == nullptr && !blit.useKey && source != nullptr &&
+        source->defined.empty() && rect.left >= blit.sourceX && rect.top >= blit.sourceY &&
+        rect.right - blit.sourceX <= source->width &&
+        rect.bottom - blit.sourceY <= source->height) {
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            const std::uint32_t* from = source->pixels.data() +
+                                        static_cast<std::size_t>(y - blit.sourceY) * source->width +
+                                        (rect.left - blit.sourceX);
+            std::uint32_t* to = surface.Row(y) + rect.left;
+            for (int i = 0; i < rect.right - rect.left; ++i)
+                to[i] = from[i] & keep;
+        }
+        return;
+    }
     for (int y = rect.top; y < rect.bottom; ++y) {
         std::uint32_t* row = surface.Row(y);
         for (int x = rect.left; x < rect.right; ++x) {
