@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -429,6 +430,64 @@ TEST_F(WindowsTest, AboutHighlightsOneLinkAndClosesOnAnyKey) {
     QTest::keyClick(&about, Qt::Key_Shift);
     EXPECT_EQ(about.result(), QDialog::Accepted);
     EXPECT_FALSE(about.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(WindowsTest, SavePathThatCannotBeStoredIsReportedAndSavingGoesOn) {
+    setenv("TALLYVANE_REGISTRY", "/dev/null/registry.reg", 1);
+    TfrmImagePreview worker;
+    ASSERT_TRUE(worker.OpenEmfPage(WritePage("page.emf")));
+    const std::string chosen = (m_dir / "out").string();
+    UsePreview(worker, [&](TPreviewDialog& dialog) {
+        Soon([&] {
+            if (auto* chooser = ActiveModal<TfrmChooseDirectory>()) {
+                chooser->SetDirectory(chosen);
+                chooser->BtnOkClick();
+            }
+        });
+        Click(dialog, "BtnOk");
+    });
+    MessageRecorder boxes;
+    EXPECT_TRUE(worker.ConvertPage((m_dir / "page.bmp").string(), true, true));
+    EXPECT_TRUE(fs::exists(m_dir / "out" / "page.bmp"));
+    ASSERT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(boxes.texts[0],
+              "Can't open Key Software\\Orvan\\Tallyvane!!\nTry reinstall Tallyvane!");
+    EXPECT_EQ(boxes.captions[0], "Error");
+}
+
+TEST_F(WindowsTest, GuiMessageBoxShowsTheButtonsAskedForAndAnswersThePressedOne) {
+    QString caption;
+    QStringList buttons;
+    QString defaultButton;
+    Soon([&] {
+        auto* box = ActiveModal<QMessageBox>();
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        for (QAbstractButton* button : box->buttons()) {
+            buttons << button->text().remove(QLatin1Char('&'));
+        }
+        defaultButton = box->defaultButton()->text().remove(QLatin1Char('&'));
+        box->button(QMessageBox::Yes)->click();
+    });
+    tallyvane::user::MessageBoxRequest request{"Files /x/Page*.jpg already exist.\n\rReplace ?",
+                                               "Save", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2};
+    EXPECT_EQ(tallyvane::user::PresentMessageBoxGui(request), IDYES);
+    EXPECT_EQ(caption, QStringLiteral("Save"));
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({QStringLiteral("No"), QStringLiteral("Yes")}));
+    EXPECT_EQ(defaultButton, QStringLiteral("No"));
+
+    // Closed without a button: the safe answer.
+    Soon([] {
+        if (auto* box = ActiveModal<QMessageBox>()) {
+            box->reject();
+        }
+    });
+    EXPECT_EQ(tallyvane::user::PresentMessageBoxGui(request), IDNO);
 }
 
 } // namespace
