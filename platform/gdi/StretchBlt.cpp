@@ -187,24 +187,34 @@ TImage StretchImage(const TImage& source, const TStretch& stretch) {
         const int y1 = stretch.srcY + (combine ? rows.Last(d) : rows.At(d) + 1);
         std::uint32_t* row = out.pixels.data() + static_cast<std::size_t>(j) * width;
         std::uint8_t* defined = out.defined.data() + static_cast<std::size_t>(j) * width;
-        for (int i = 0; i < width; ++i) {
-            const int x0 = first[static_cast<std::size_t>(i)];
-            if (!combine) {
-                if (x0 >= 0 && x0 < source.width && y0 >= 0 && y0 < source.height &&
-                    source.IsDefined(x0, y0)) {
-                    row[i] = source.At(x0, y0);
-                    defined[i] = 1;
-                }
+        if (!combine) {
+            if (y0 < 0 || y0 >= source.height)
                 continue;
+            const std::size_t rowStart = static_cast<std::size_t>(y0) * source.width;
+            const std::uint32_t* from = source.pixels.data() + rowStart;
+            const std::uint8_t* known =
+                source.defined.empty() ? nullptr : source.defined.data() + rowStart;
+            for (int i = 0; i < width; ++i) {
+                const int x0 = first[static_cast<std::size_t>(i)];
+                if (x0 < 0 || x0 >= source.width || (known != nullptr && known[x0] == 0))
+                    continue;
+                row[i] = from[x0];
+                defined[i] = 1;
             }
+            continue;
+        }
+        for (int i = 0; i < width; ++i) {
             std::uint32_t p = 0;
-            if (CombineBox(source, x0, last[static_cast<std::size_t>(i)], y0, y1, stretch.mode,
-                           p)) {
+            if (CombineBox(source, first[static_cast<std::size_t>(i)],
+                           last[static_cast<std::size_t>(i)], y0, y1, stretch.mode, p)) {
                 row[i] = p;
                 defined[i] = 1;
             }
         }
     }
+    // A fully defined result lets the blit copy it row by row.
+    if (std::all_of(out.defined.begin(), out.defined.end(), [](std::uint8_t d) { return d != 0; }))
+        out.defined.clear();
     return out;
 }
 
