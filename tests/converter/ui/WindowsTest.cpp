@@ -491,3 +491,31 @@ TEST_F(WindowsTest, GuiMessageBoxShowsTheButtonsAskedForAndAnswersThePressedOne)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowsTest, ListPreviewWritesThePagesUnderTheNamesGivenInTheChooser) {
+    const std::vector<std::string> sources = {WritePage("a.emf"), WritePage("b.emf")};
+    const std::vector<std::string> targets = {(m_dir / "Page001.bmp").string(),
+                                              (m_dir / "Page002.bmp").string()};
+    const std::string chosen = (m_dir / "out").string();
+    TfrmImagePreview worker;
+    UsePreview(worker, [&](TPreviewDialog& dialog) {
+        Soon([&] {
+            if (auto* chooser = ActiveModal<TfrmChooseDirectory>()) {
+                chooser->findChild<QLineEdit*>(QStringLiteral("edtMask"))
+                    ->setText(QStringLiteral("Scan"));
+                chooser->SetDirectory(chosen);
+                chooser->BtnOkClick();
+            }
+        });
+        Click(dialog, "BtnOk");
+    });
+    ASSERT_TRUE(worker.ConvertPageList(sources, targets, true, true));
+    EXPECT_TRUE(fs::exists(m_dir / "out" / "Scan001.bmp"));
+    EXPECT_TRUE(fs::exists(m_dir / "out" / "Scan002.bmp"));
+    EXPECT_TRUE(worker.PageWritten(0));
+    EXPECT_TRUE(worker.PageWritten(1));
+}
+
+} // namespace
