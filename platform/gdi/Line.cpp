@@ -236,7 +236,11 @@ void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke
     const bool round = (stroke.style & PS_ENDCAP_MASK) == PS_ENDCAP_ROUND &&
                        (stroke.style & PS_JOIN_MASK) == PS_JOIN_ROUND;
     const double whole = std::round(stroke.width);
-    if (round && stroke.dashes.empty() && std::fabs(stroke.width - whole) < 0.01) {
+    // The nib is stamped pixel by pixel; beyond a few thousand pixels its exact outline no
+    // longer shows and its cost would grow with the square of the width.
+    constexpr double kMaxNibWidth = 2048;
+    if (round && stroke.dashes.empty() && std::fabs(stroke.width - whole) < 0.01 &&
+        whole <= kMaxNibWidth) {
         if (RasterizeNibStroke(flat, static_cast<int>(whole), limit, mask)) {
             FillMask(dc, mask, stroke.fill, dc.State().m_rop2);
         }

@@ -462,7 +462,22 @@ bool RasterizeNibStroke(const TDevicePath& path, int width, const RECT& limit, T
         const long long dx = b.x - a.x, dy = b.y - a.y;
         const long long adx = std::llabs(dx), ady = std::llabs(dy);
         const long long steps = std::max(adx, ady);
-        for (long long i = 0; i <= steps; ++i) {
+        // Only the steps whose major coordinate comes near the box can stamp anything: a
+        // segment running far outside it is not walked pixel by pixel.
+        const bool alongX = adx >= ady;
+        const long long start = alongX ? a.x : a.y;
+        const long long dir = (alongX ? dx : dy) > 0 ? 1 : -1;
+        const long long lo = (alongX ? box.left : box.top) - reach - 1;
+        const long long hi = (alongX ? box.right : box.bottom) + reach + 1;
+        long long first = 0, last = steps;
+        if (dir > 0) {
+            first = std::max(first, lo - start);
+            last = std::min(last, hi - start);
+        } else {
+            first = std::max(first, start - hi);
+            last = std::min(last, start - lo);
+        }
+        for (long long i = first; i <= last; ++i) {
             long long x, y;
             if (adx >= ady) {
                 x = a.x + (dx > 0 ? i : -i);
