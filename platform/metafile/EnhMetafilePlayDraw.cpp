@@ -56,6 +56,32 @@ HBRUSH monoBrushFromDib(const std::vector<BYTE>& dib) {
     return brush;
 }
 
+// Whether the pen description of an EMR_EXTCREATEPEN read at `at` makes sense: a style with
+// no stray bits, a brush style GDI knows, a cosmetic pen no wider than one unit, and the style
+// entries inside the record.
+// The reader is a copy: a probe that runs off the record must not fail the real reading.
+bool PlausibleExtPen(TRecordReader rec, size_t at) {
+    const DWORD style = rec.u32(at), width = rec.u32(at + 4), brushStyle = rec.u32(at + 8);
+    const DWORD entries = rec.u32(at + 20);
+    if (!rec.ok())
+        return false;
+    const DWORD known = PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK | PS_TYPE_MASK;
+    const bool geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
+    return (style & ~known) == 0 && (style & PS_STYLE_MASK) <= PS_ALTERNATE &&
+           brushStyle <= BS_MONOPATTERN && (geometric || width <= 1) && entries <= 16 &&
+           rec.span(at + 24, entries, 4) != nullptr;
+}
+
+// The published layout puts the pen description right after the bitmap fields, at offset 28.
+// Recorders built for 64-bit systems align it to 8 bytes and write it at 32 with four bytes
+// of padding; those files are read at 32 when the published reading makes no sense.
+size_t ExtPenOffset(const TRecordReader& rec) {
+    if (PlausibleExtPen(rec, 28))
+        return 28;
+    TRecordReader padding = rec;
+    return PlausibleExtPen(rec, 32) && padding.u32(28) == 0 ? 32 : 28;
+}
+
 bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     const DWORD index = rec.u32(8);
     if (!rec.ok())
@@ -68,12 +94,13 @@ bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     case EMR_EXTCREATEPEN: {
         const DWORD offBmi = rec.u32(12), cbBmi = rec.u32(16), offBits = rec.u32(20),
                     cbBits = rec.u32(24);
-        const DWORD style = rec.u32(28), width = rec.u32(32);
-        LOGBRUSH brush{rec.u32(36), rec.u32(40), rec.u32(44)};
-        DWORD entries = rec.u32(48);
+        const size_t at = ExtPenOffset(rec);
+        const DWORD style = rec.u32(at), width = rec.u32(at + 4);
+        LOGBRUSH brush{rec.u32(at + 8), rec.u32(at + 12), rec.u32(at + 16)};
+        DWORD entries = rec.u32(at + 20);
         if (!rec.ok())
             return false;
-        const BYTE* styleBytes = entries ? rec.span(52, entries, 4) : nullptr;
+        const BYTE* styleBytes = entries ? rec.span(at + 24, entries, 4) : nullptr;
         if (entries && (!styleBytes || entries > 16))
             entries = 0;
         std::vector<DWORD> dashes(entries);
