@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <regex>
 
 #include <QApplication>
 #include <QComboBox>
@@ -131,7 +130,10 @@ TEST_F(WindowsTest, PreviewShowsTheJpegFormatAndSizeAndCancelWritesNothing) {
     });
     EXPECT_FALSE(worker.ConvertPage((m_dir / "page.jpg").string(), true, false));
     EXPECT_EQ(format, QStringLiteral("JPG"));
-    EXPECT_TRUE(std::regex_match(size.toStdString(), std::regex("[0-9]+KB"))) << size.toStdString();
+    ASSERT_TRUE(size.endsWith(QStringLiteral("KB"))) << size.toStdString();
+    bool number = false;
+    size.chopped(2).toInt(&number);
+    EXPECT_TRUE(number) << size.toStdString();
     EXPECT_TRUE(decodedBack);
     EXPECT_FALSE(fs::exists(m_dir / "page.jpg"));
 }
