@@ -24,6 +24,8 @@ TEST(DeviceContext, NewMemoryDcHoldsTheStockMonochromeBitmap) {
 }
 
 TEST(DeviceContext, DeletingASelectedObjectIsDeferredUntilDeselected) {
+    // The stock objects come into being with the first DC; count from after that.
+    DeleteDC(CreateCompatibleDC(nullptr));
     const std::size_t before = GdiObjectCount();
     HDC dc = CreateCompatibleDC(nullptr);
     HPEN pen = CreatePen(PS_SOLID, 3, RGB(1, 2, 3));
