@@ -6,8 +6,10 @@
 #include "converter/ui/ImagePreview.h"
 
 #include <cctype>
+#include <exception>
 #include <map>
 
+#include "converter/gif/GifImage.h"
 #include "converter/page/ImageProperty.h"
 #include "converter/page/PageMessage.h"
 #include "converter/page/ReadWMF.h"
@@ -76,6 +78,9 @@ void ApplyPresetSettings(TPlayer& player, std::uint8_t format) {
 } // namespace
 
 void TfrmImagePreview::Register() {
+    // The GIF player's clipboard format exists from start-up on, as every format the program
+    // may put on the clipboard.
+    RegisterClipboardFormat(kGifClipboardFormat);
     SetPageJobsFactory(
         []() -> std::unique_ptr<TPageJobs> { return std::make_unique<TfrmImagePreview>(); });
     RegisterFormatPlayer(kFormatJPG, [](void* owner) -> std::unique_ptr<TPlayer> {
@@ -389,14 +394,20 @@ bool TfrmImagePreview::SaveCurrentPage() {
         ShowPictureTooLarge(size.width, size.height);
     } else {
         player->RenderWhole = true;
-        const bool rendered = player->Render(
-            dc, full, m_clipDC->MappingCallback(),
-            [this](HDC target, HRGN& region) { PlayPage(target, region); }, visible);
-        const auto* bmp = dynamic_cast<const TPlayerBMP*>(player.get());
-        if (!rendered && bmp && bmp->AllocationFailed()) {
-            ShowPictureTooLarge(size.width, size.height);
-        } else if (rendered) {
-            result = player->SaveToFile(path::ChangeFileExt(m_page->FileName, ".bmp"));
+        // An encoder raises what it cannot code (a GIF wider than its format allows). The page
+        // is then not written, and the other pages of a batch still are.
+        try {
+            const bool rendered = player->Render(
+                dc, full, m_clipDC->MappingCallback(),
+                [this](HDC target, HRGN& region) { PlayPage(target, region); }, visible);
+            const auto* bmp = dynamic_cast<const TPlayerBMP*>(player.get());
+            if (!rendered && bmp && bmp->AllocationFailed()) {
+                ShowPictureTooLarge(size.width, size.height);
+            } else if (rendered) {
+                result = player->SaveToFile(path::ChangeFileExt(m_page->FileName, ".bmp"));
+            }
+        } catch (const std::exception& error) {
+            ShowPageMessage(TMessageKind::Error, error.what());
         }
     }
     return result;

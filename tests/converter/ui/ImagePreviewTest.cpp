@@ -216,3 +216,26 @@ TEST_F(ImagePreviewTest, APictureTooLargeToAllocateIsReportedAndNotWritten) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ImagePreviewTest, APageTheEncoderRefusesLeavesTheRestOfTheBatch) {
+    TfrmImagePreview::Register();
+    ImgProperty.SetFormat(5); // GIF: at most 65,535 pixels a side
+    ImgProperty.SetPercentScale(100);
+    const std::vector<std::string> sources = {WritePage("wide.emf", ScreenPage(70000, 2)),
+                                              WritePage("page.emf", ScreenPage(40, 20))};
+    const std::vector<std::string> targets = {(m_dir / "wide.gif").string(),
+                                              (m_dir / "page.gif").string()};
+    MessageRecorder messages;
+    TfrmImagePreview form;
+    ASSERT_TRUE(form.ConvertPageList(sources, targets, false, false));
+    EXPECT_FALSE(form.PageWritten(0));
+    EXPECT_FALSE(fs::exists(m_dir / "wide.gif"));
+    EXPECT_TRUE(form.PageWritten(1));
+    EXPECT_TRUE(fs::exists(m_dir / "page.gif"));
+    ASSERT_EQ(messages.texts.size(), 1u) << "the refusal is reported once";
+    EXPECT_NE(messages.texts[0].find("65535"), std::string::npos) << messages.texts[0];
+}
+
+} // namespace
