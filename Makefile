@@ -29,7 +29,8 @@ test: build
 sanitize: deps
 	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALLYVANE_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
-	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+	@cd $(SANITIZE_DIR) && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+		ctest --output-on-failure -j $(JOBS)
 
 fuzz-smoke: deps
 	@scripts/fuzz-smoke
