@@ -72,10 +72,11 @@ HANDLE FindFirstFile(LPCSTR lpFileName, LPWIN32_FIND_DATA lpFindFileData) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    std::string spec = tallyvane::path::Normalize(lpFileName);
+    const std::string wanted = tallyvane::path::Normalize(lpFileName);
     auto search = std::make_unique<Search>();
-    search->dir = tallyvane::path::ExcludeTrailingDelimiter(tallyvane::path::ExtractFilePath(spec));
-    std::string pattern = tallyvane::path::ExtractFileName(spec);
+    search->dir =
+        tallyvane::path::ExcludeTrailingDelimiter(tallyvane::path::ExtractFilePath(wanted));
+    const std::string pattern = tallyvane::path::ExtractFileName(wanted);
     DIR* dir = ::opendir(search->dir.empty() ? "." : search->dir.c_str());
     if (!dir) {
         SetLastError(ERROR_PATH_NOT_FOUND);

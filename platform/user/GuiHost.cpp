@@ -125,8 +125,8 @@ int PresentMessageBoxGui(const MessageBoxRequest& request) {
     box.setIcon(IconOf(request.type));
     const std::vector<TButtonSpec> buttons = ButtonsOf(request.type);
     QMessageBox::StandardButtons all;
-    for (const TButtonSpec& spec : buttons) {
-        all |= spec.button;
+    for (const TButtonSpec& choice : buttons) {
+        all |= choice.button;
     }
     box.setStandardButtons(all);
     const std::size_t defaultIndex = (request.type & MB_DEFMASK) >> 8;
@@ -134,16 +134,16 @@ int PresentMessageBoxGui(const MessageBoxRequest& request) {
         box.setDefaultButton(buttons[defaultIndex].button);
     }
     const int safe = SafeAnswer(request.type);
-    for (const TButtonSpec& spec : buttons) {
-        if (spec.answer == safe) {
-            box.setEscapeButton(spec.button);
+    for (const TButtonSpec& choice : buttons) {
+        if (choice.answer == safe) {
+            box.setEscapeButton(choice.button);
         }
     }
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
-    for (const TButtonSpec& spec : buttons) {
-        if (clicked && clicked == box.button(spec.button)) {
-            return spec.answer;
+    for (const TButtonSpec& choice : buttons) {
+        if (clicked && clicked == box.button(choice.button)) {
+            return choice.answer;
         }
     }
     return safe;
