@@ -400,7 +400,7 @@ struct LOGBRUSH {
     UINT lbStyle;     // BS_*
     COLORREF lbColor; // or DIB_RGB_COLORS/DIB_PAL_COLORS for the DIB pattern styles
     ULONG_PTR
-        lbHatch; // HS_* for BS_HATCHED, HBITMAP for BS_PATTERN, packed DIB for BS_DIBPATTERNPT
+    lbHatch; // HS_* for BS_HATCHED, HBITMAP for BS_PATTERN, packed DIB for BS_DIBPATTERNPT
 };
 using LPLOGBRUSH = LOGBRUSH*;
 

@@ -59,7 +59,7 @@ using PBYTE = BYTE*;
 
 // Handles are opaque pointers to distinct incomplete types, so a pen cannot be passed where a
 // brush is expected; every GDI object handle converts to HGDIOBJ.
-#define TALLYVANE_DECLARE_HANDLE(name)                                                            \
+#define TALLYVANE_DECLARE_HANDLE(name)                                                             \
     struct name##__;                                                                               \
     using name = name##__*
 
@@ -142,9 +142,15 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
-constexpr WORD LOWORD(DWORD_PTR value) { return static_cast<WORD>(value & 0xFFFF); }
-constexpr WORD HIWORD(DWORD_PTR value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
-constexpr BYTE LOBYTE(DWORD_PTR value) { return static_cast<BYTE>(value & 0xFF); }
+constexpr WORD LOWORD(DWORD_PTR value) {
+    return static_cast<WORD>(value & 0xFFFF);
+}
+constexpr WORD HIWORD(DWORD_PTR value) {
+    return static_cast<WORD>((value >> 16) & 0xFFFF);
+}
+constexpr BYTE LOBYTE(DWORD_PTR value) {
+    return static_cast<BYTE>(value & 0xFF);
+}
 constexpr DWORD MAKELONG(WORD low, WORD high) {
     return static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16);
 }
@@ -153,11 +159,21 @@ constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
            (static_cast<COLORREF>(b) << 16);
 }
-constexpr BYTE GetRValue(COLORREF color) { return static_cast<BYTE>(color & 0xFF); }
-constexpr BYTE GetGValue(COLORREF color) { return static_cast<BYTE>((color >> 8) & 0xFF); }
-constexpr BYTE GetBValue(COLORREF color) { return static_cast<BYTE>((color >> 16) & 0xFF); }
-constexpr COLORREF PALETTEINDEX(WORD index) { return 0x01000000u | index; }
-constexpr COLORREF PALETTERGB(BYTE r, BYTE g, BYTE b) { return 0x02000000u | RGB(r, g, b); }
+constexpr BYTE GetRValue(COLORREF color) {
+    return static_cast<BYTE>(color & 0xFF);
+}
+constexpr BYTE GetGValue(COLORREF color) {
+    return static_cast<BYTE>((color >> 8) & 0xFF);
+}
+constexpr BYTE GetBValue(COLORREF color) {
+    return static_cast<BYTE>((color >> 16) & 0xFF);
+}
+constexpr COLORREF PALETTEINDEX(WORD index) {
+    return 0x01000000u | index;
+}
+constexpr COLORREF PALETTERGB(BYTE r, BYTE g, BYTE b) {
+    return 0x02000000u | RGB(r, g, b);
+}
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
 // Last-error codes used by the stand-ins.
