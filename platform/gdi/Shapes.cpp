@@ -352,7 +352,12 @@ BOOL AngleArc(HDC hdc, int x, int y, DWORD radius, FLOAT startAngle, FLOAT sweep
     // transformed, then joined to the current position by a line.
     const double r = radius;
     const double a0 = startAngle * std::numbers::pi / 180.0;
-    const double sweep = sweepAngle * std::numbers::pi / 180.0;
+    double sweep = sweepAngle * std::numbers::pi / 180.0;
+    // Turns beyond the first retrace the same circle; only where the arc ends still counts.
+    const double turn = 2 * std::numbers::pi;
+    if (std::fabs(sweep) > turn) {
+        sweep = std::copysign(turn + std::fmod(std::fabs(sweep), turn), sweep);
+    }
     TDevicePath figure;
     const POINT cp = s.m_currentPos;
     figure.MoveTo(DevicePoint(*dc, cp.x, cp.y));
