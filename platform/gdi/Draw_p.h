@@ -19,15 +19,43 @@ struct TStroke {
     bool opaqueGaps = false;    // cosmetic gaps painted with the background colour
     std::uint32_t gapColor = 0;
     bool insideFrame = false; // PS_INSIDEFRAME on a geometric pen
+    double miterLimit = 10;   // the DC's miter limit when the pen was resolved
 
     bool IsNone() const { return fill.IsNone(); }
 };
 
 TStroke MakeStroke(TDeviceContext& dc);
 
-// Strokes every figure of a device path (Béziers are flattened). Cosmetic lines leave out the
-// last pixel of an open figure; closed figures are drawn round.
-void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke& stroke);
+// A geometric pen of at least two pixels, in whole device pixels.
+struct TWidePen {
+    int width = 2;
+    DWORD endCap = PS_ENDCAP_ROUND;
+    DWORD join = PS_JOIN_ROUND;
+    double miterLimit = 10;
+    std::vector<long long> dashes; // on/off lengths in pixels; empty for a solid line
+};
+
+// A polyline of whole device points; a closed one runs back to its first point.
+struct TWideFigure {
+    std::vector<POINT> points;
+    bool closed = false;
+};
+
+// The coverage of a geometric pen along the figures, limited to `limit` (device pixels).
+// False when nothing is covered.
+bool RasterizeWideLines(const std::vector<TWideFigure>& figures, const TWidePen& pen,
+                        const RECT& limit, TMask& out);
+// The figures of a device path as whole device points (Béziers flattened); with `closeAll`
+// every figure counts as closed, as when a path is filled and stroked.
+std::vector<TWideFigure> WideFigures(const TDevicePath& path, bool closeAll);
+// The wide pen of a stroke.
+TWidePen WidePen(const TStroke& stroke);
+
+// Strokes every figure of a device path (Béziers are flattened). Thin lines leave out the
+// last pixel of an open figure; closed figures are drawn round. With `closeAll` every figure
+// is stroked as closed (StrokeAndFillPath closes open figures first).
+void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke& stroke,
+                      bool closeAll = false);
 // Fills the figures of a device path (each closed implicitly) with the top-left rule.
 void FillDevicePath(TDeviceContext& dc, const TDevicePath& path, int fillMode, const TFill& fill);
 

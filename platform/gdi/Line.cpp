@@ -1,10 +1,12 @@
-// Stroking device paths: the thin-line algorithm for cosmetic pens, Cairo's stroker for
-// geometric ones.
+// Stroking device paths: the thin-line algorithm for one-pixel pens, the wide-line outline
+// (WideLine.cpp) for wider ones.
 //
-// Cosmetic lines step one pixel along the major axis and pick the pixel nearest the ideal
-// line on the minor axis; the last pixel of each segment is left out, so segments of a
-// polyline meet without drawing a pixel twice. Styled cosmetic pens advance their dash
-// pattern one unit per pixel, carried from segment to segment within one call.
+// Thin lines step one pixel along the major axis and pick the pixel nearest the ideal line on
+// the minor axis; a tie goes towards the start, except on lines running up or to the left
+// (octants 3, 5, 6 and 8, counted clockwise from the positive x axis), where it goes towards
+// the end. The last pixel of each segment is left out, so segments of a polyline meet without
+// drawing a pixel twice. Styled thin pens advance their dash pattern one unit per pixel,
+// carried from segment to segment and restarted with every figure.
 #include "platform/gdi/Draw_p.h"
 
 #include <algorithm>
@@ -32,8 +34,9 @@ const std::vector<double>& CosmeticDashes(int style) {
     }
 }
 
-// Geometric dash patterns, in pen widths.
-std::vector<double> GeometricDashes(int style, double width) {
+// Geometric dash patterns, in pen widths. Round and square caps reach half a width beyond
+// each end of a dash, so dashes lose a width and gaps gain one.
+std::vector<double> GeometricDashes(int style, double width, DWORD endCap) {
     std::vector<double> units;
     switch (style) {
     case PS_DASH:
@@ -51,8 +54,11 @@ std::vector<double> GeometricDashes(int style, double width) {
     default:
         break;
     }
-    for (double& u : units) {
-        u *= width;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] *= width;
+        if (width > 1 && endCap != PS_ENDCAP_FLAT) {
+            units[i] += (i % 2 == 0) ? -width : width;
+        }
     }
     return units;
 }
@@ -88,41 +94,73 @@ private:
     RECT m_box{0, 0, 0, 0};
 };
 
+// The position in a dash pattern. An odd-length pattern swaps dashes and gaps on every
+// other pass, so the state keeps its own on/off flag; empty entries are passed over.
 struct TDashState {
     const std::vector<double>* dashes = nullptr;
     std::size_t index = 0;
     double left = 0; // units left in the current dash or gap
-    bool On() const { return (index & 1) == 0; }
+    bool on = true;
+    bool On() const { return on; }
+    void Restart() {
+        if (dashes && !dashes->empty()) {
+            index = 0;
+            left = (*dashes)[0];
+            on = true;
+            SkipEmpty();
+        }
+    }
     void Advance() {
         if (!dashes || dashes->empty()) {
             return;
         }
         left -= 1;
-        while (left <= 0) {
+        SkipEmpty();
+    }
+
+private:
+    void SkipEmpty() {
+        for (std::size_t guard = 0; left <= 0 && guard < 2 * dashes->size(); ++guard) {
             index = (index + 1) % dashes->size();
-            left += std::max(1.0, (*dashes)[index]);
+            left += (*dashes)[index];
+            on = !on;
+        }
+        if (left <= 0) {
+            left = 1; // a pattern of empty entries only
         }
     }
 };
+
+// True for the octants whose ties on the minor axis go towards the segment's end: y-major
+// running down and left, x-major running up or left, y-major running up and left.
+bool TieTowardsEnd(long long dx, long long dy) {
+    if (dy > 0) {
+        return dx <= 0 && -dx <= dy; // octant 3
+    }
+    if (dx < 0) {
+        return true; // octants 5 and 6
+    }
+    return dx > -dy; // octant 8 (dx > 0 here, or the segment is empty)
+}
 
 void ThinSegment(TPixelWriter& writer, POINT a, POINT b, const TStroke& stroke, int rop2,
                  TDashState& dash) {
     const long long dx = b.x - a.x, dy = b.y - a.y;
     const long long adx = std::llabs(dx), ady = std::llabs(dy);
     const long long steps = std::max(adx, ady);
+    // x is the major axis when it runs strictly further; a diagonal counts as y-major.
+    const bool xMajor = adx > ady;
+    const long long bias = TieTowardsEnd(dx, dy) ? 1 : 0;
     std::uint32_t pen = 0;
     for (long long i = 0; i < steps; ++i) {
         int x, y;
-        if (adx >= ady) {
+        if (xMajor) {
             x = static_cast<int>(a.x + (dx > 0 ? i : -i));
-            // Nearest pixel on the minor axis; a tie goes towards the start's side.
-            const long long num = 2 * i * ady + adx - 1;
-            const long long off = num / (2 * adx);
+            const long long off = (2 * i * ady + adx - 1 + bias) / (2 * adx);
             y = static_cast<int>(a.y + (dy > 0 ? off : -off));
         } else {
             y = static_cast<int>(a.y + (dy > 0 ? i : -i));
-            const long long num = 2 * i * adx + ady - 1;
-            const long long off = num / (2 * ady);
+            const long long off = (2 * i * adx + ady - 1 + bias) / (2 * ady);
             x = static_cast<int>(a.x + (dx > 0 ? off : -off));
         }
         const bool on = !dash.dashes || dash.dashes->empty() || dash.On();
@@ -137,7 +175,7 @@ void ThinSegment(TPixelWriter& writer, POINT a, POINT b, const TStroke& stroke, 
     }
 }
 
-void StrokeThin(TDeviceContext& dc, const TDevicePath& flat, const TStroke& stroke) {
+void StrokeThin(TDeviceContext& dc, const TDevicePath& flat, const TStroke& stroke, bool closeAll) {
     TPixelWriter writer(dc);
     if (!writer.Ok()) {
         return;
@@ -146,7 +184,6 @@ void StrokeThin(TDeviceContext& dc, const TDevicePath& flat, const TStroke& stro
     TDashState dash;
     if (!stroke.dashes.empty()) {
         dash.dashes = &stroke.dashes;
-        dash.left = std::max(1.0, stroke.dashes[0]);
     }
     dc.BeginDraw();
     std::size_t i = 0;
@@ -155,9 +192,10 @@ void StrokeThin(TDeviceContext& dc, const TDevicePath& flat, const TStroke& stro
         while (end < flat.points.size() && (flat.types[end] & ~PT_CLOSEFIGURE) != PT_MOVETO) {
             ++end;
         }
-        const bool closed = (flat.types[end - 1] & PT_CLOSEFIGURE) != 0;
+        const bool closed = closeAll || (flat.types[end - 1] & PT_CLOSEFIGURE) != 0;
         POINT previous{RoundCoord(flat.points[i].x), RoundCoord(flat.points[i].y)};
         const POINT first = previous;
+        dash.Restart();
         for (std::size_t k = i + 1; k < end; ++k) {
             const POINT p{RoundCoord(flat.points[k].x), RoundCoord(flat.points[k].y)};
             ThinSegment(writer, previous, p, stroke, rop2, dash);
@@ -178,76 +216,88 @@ double DeviceWidth(TDeviceContext& dc, double logicalWidth) {
     return std::hypot(v.x, v.y);
 }
 
+namespace {
+
+// A pen's width in whole device pixels: the distance between the device points of (0, 0) and
+// (width, 0), each rounded, then rounded down; never less than one.
+int PenDeviceWidth(TDeviceContext& dc, DWORD width) {
+    if (width == 0) {
+        return 1;
+    }
+    const TPointD a = dc.ToDevice(0, 0), b = dc.ToDevice(width, 0);
+    const double length = std::hypot(static_cast<double>(RoundCoord(b.x)) - RoundCoord(a.x),
+                                     static_cast<double>(RoundCoord(b.y)) - RoundCoord(a.y));
+    return static_cast<int>(std::clamp(std::floor(length), 1.0, 1e6));
+}
+
+} // namespace
+
 TStroke MakeStroke(TDeviceContext& dc) {
     TStroke stroke;
     const TPen* pen = dc.State().m_pen.Get();
     if (!pen || pen->IsNull()) {
         return stroke;
     }
-    stroke.fill = RealizePen(dc, pen);
-    stroke.style = pen->m_style;
-    stroke.lineStyle = pen->LineStyle();
     const TDcState& s = dc.State();
-    if (pen->m_type == OBJ_PEN) {
-        const double width = std::round(DeviceWidth(dc, pen->m_width));
-        stroke.cosmetic = pen->m_width == 0 || width <= 1;
-        stroke.width = stroke.cosmetic ? 1 : width;
-        stroke.style = static_cast<DWORD>(stroke.lineStyle) | PS_ENDCAP_ROUND | PS_JOIN_ROUND;
-        if (!stroke.cosmetic) {
-            stroke.insideFrame = stroke.lineStyle == PS_INSIDEFRAME;
+    stroke.fill = RealizePen(dc, pen);
+    stroke.lineStyle = pen->LineStyle();
+    stroke.miterLimit = s.m_miterLimit;
+    const bool extended = pen->m_type == OBJ_EXTPEN;
+    const bool geometric = extended && (pen->m_style & PS_TYPE_MASK) == PS_GEOMETRIC;
+    // An old-style pen has round caps and joins; an extended cosmetic pen is one pixel wide.
+    stroke.style = extended ? pen->m_style : static_cast<DWORD>(stroke.lineStyle);
+    const int width = extended && !geometric ? 1 : PenDeviceWidth(dc, pen->m_width);
+    stroke.width = width;
+    stroke.cosmetic = width == 1;
+    stroke.insideFrame = width > 1 && stroke.lineStyle == PS_INSIDEFRAME;
+    switch (stroke.lineStyle) {
+    case PS_DASH:
+    case PS_DOT:
+    case PS_DASHDOT:
+    case PS_DASHDOTDOT:
+        if (geometric) {
+            stroke.dashes = GeometricDashes(stroke.lineStyle, width, pen->m_style & PS_ENDCAP_MASK);
+        } else if (width == 1) {
+            stroke.dashes = CosmeticDashes(stroke.lineStyle);
+        } else {
             stroke.lineStyle = PS_SOLID; // wide old-style pens draw solid
         }
-    } else {
-        stroke.cosmetic = (pen->m_style & PS_TYPE_MASK) == PS_COSMETIC;
-        stroke.width = stroke.cosmetic ? 1 : std::max(1.0, DeviceWidth(dc, pen->m_width));
-        stroke.insideFrame = !stroke.cosmetic && stroke.lineStyle == PS_INSIDEFRAME;
-    }
-    if (stroke.cosmetic) {
-        if (stroke.lineStyle == PS_USERSTYLE) {
-            stroke.dashes.assign(pen->m_styleEntries.begin(), pen->m_styleEntries.end());
-        } else {
-            stroke.dashes = CosmeticDashes(stroke.lineStyle);
-        }
-        stroke.opaqueGaps =
-            !stroke.dashes.empty() && s.m_bkMode == OPAQUE && stroke.lineStyle != PS_ALTERNATE;
-        stroke.gapColor = ResolveColor(dc, s.m_bkColor);
-    } else if (stroke.lineStyle == PS_USERSTYLE) {
+        break;
+    case PS_ALTERNATE:
+        stroke.dashes = {1, 1};
+        break;
+    case PS_USERSTYLE:
+        // Cosmetic style entries count in steps of three pixels; geometric ones are taken as
+        // device pixels.
         for (DWORD entry : pen->m_styleEntries) {
-            stroke.dashes.push_back(DeviceWidth(dc, entry));
+            stroke.dashes.push_back(geometric ? entry : 3.0 * entry);
         }
-    } else {
-        stroke.dashes = GeometricDashes(stroke.lineStyle, stroke.width);
+        break;
+    default:
+        break;
     }
+    // Gaps take the background colour only for old-style pens in OPAQUE mode, and only where
+    // the pen draws thin lines.
+    stroke.opaqueGaps =
+        !extended && stroke.cosmetic && !stroke.dashes.empty() && s.m_bkMode == OPAQUE;
+    stroke.gapColor = ResolveColor(dc, s.m_bkColor);
     return stroke;
 }
 
-void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke& stroke) {
+void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke& stroke,
+                      bool closeAll) {
     if (stroke.IsNone() || path.IsEmpty() || !dc.Surface()) {
         return;
     }
     TDevicePath flat = path;
     flat.Flatten();
     if (stroke.cosmetic) {
-        StrokeThin(dc, flat, stroke);
+        StrokeThin(dc, flat, stroke, closeAll);
         return;
     }
-    const RECT limit = dc.EffectiveClip().Box();
     TMask mask;
-    const bool round = (stroke.style & PS_ENDCAP_MASK) == PS_ENDCAP_ROUND &&
-                       (stroke.style & PS_JOIN_MASK) == PS_JOIN_ROUND;
-    const double whole = std::round(stroke.width);
-    // The nib is stamped pixel by pixel; beyond a few thousand pixels its exact outline no
-    // longer shows and its cost would grow with the square of the width.
-    constexpr double kMaxNibWidth = 2048;
-    if (round && stroke.dashes.empty() && std::fabs(stroke.width - whole) < 0.01 &&
-        whole <= kMaxNibWidth) {
-        if (RasterizeNibStroke(flat, static_cast<int>(whole), limit, mask)) {
-            FillMask(dc, mask, stroke.fill, dc.State().m_rop2);
-        }
-        return;
-    }
-    if (RasterizeStroke(flat, stroke.width, stroke.style, dc.State().m_miterLimit, stroke.dashes,
-                        limit, mask)) {
+    if (RasterizeWideLines(WideFigures(flat, closeAll), WidePen(stroke), dc.EffectiveClip().Box(),
+                           mask)) {
         FillMask(dc, mask, stroke.fill, dc.State().m_rop2);
     }
 }

@@ -120,7 +120,7 @@ BOOL StrokeAndFillPath(HDC hdc) {
     }
     TDcState& s = dc->State();
     FillDevicePath(*dc, s.m_path.path, s.m_polyFillMode, RealizeBrush(*dc, s.m_brush.Get()));
-    StrokeDevicePath(*dc, s.m_path.path, MakeStroke(*dc));
+    StrokeDevicePath(*dc, s.m_path.path, MakeStroke(*dc), true);
     Discard(*dc);
     return TRUE;
 }
@@ -151,8 +151,12 @@ BOOL WidenPath(HDC hdc) {
     TMask mask;
     const RECT limit{-(1 << 15), -(1 << 15), 1 << 15, 1 << 15};
     TDevicePath widened;
-    if (RasterizeStroke(flat, stroke.cosmetic ? 1.0 : stroke.width, stroke.style, s.m_miterLimit,
-                        stroke.cosmetic ? std::vector<double>{} : stroke.dashes, limit, mask)) {
+    TWidePen pen = WidePen(stroke);
+    pen.width = std::max(pen.width, 2);
+    if (stroke.cosmetic) {
+        pen.dashes.clear();
+    }
+    if (RasterizeWideLines(WideFigures(flat, false), pen, limit, mask)) {
         std::vector<pixman_box32_t> boxes;
         for (int y = mask.box.top; y < mask.box.bottom; ++y) {
             const std::uint8_t* row = mask.Row(y);

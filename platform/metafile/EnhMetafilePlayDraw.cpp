@@ -56,20 +56,26 @@ HBRUSH monoBrushFromDib(const std::vector<BYTE>& dib) {
     return brush;
 }
 
+// Where the style entry count lies for a pen description at `at`: the 64-bit layout (at 32)
+// also widens the hatch field to eight bytes.
+size_t ExtPenCountAt(size_t at) {
+    return at == 32 ? at + 24 : at + 20;
+}
+
 // Whether the pen description of an EMR_EXTCREATEPEN read at `at` makes sense: a style with
 // no stray bits, a brush style GDI knows, a cosmetic pen no wider than one unit, and the style
 // entries inside the record.
 // The reader is a copy: a probe that runs off the record must not fail the real reading.
 bool PlausibleExtPen(TRecordReader rec, size_t at) {
     const DWORD style = rec.u32(at), width = rec.u32(at + 4), brushStyle = rec.u32(at + 8);
-    const DWORD entries = rec.u32(at + 20);
+    const DWORD entries = rec.u32(ExtPenCountAt(at));
     if (!rec.ok())
         return false;
     const DWORD known = PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK | PS_TYPE_MASK;
     const bool geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
     return (style & ~known) == 0 && (style & PS_STYLE_MASK) <= PS_ALTERNATE &&
            brushStyle <= BS_MONOPATTERN && (geometric || width <= 1) && entries <= 16 &&
-           rec.span(at + 24, entries, 4) != nullptr;
+           rec.span(ExtPenCountAt(at) + 4, entries, 4) != nullptr;
 }
 
 // The published layout puts the pen description right after the bitmap fields, at offset 28.
@@ -97,10 +103,10 @@ bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         const size_t at = ExtPenOffset(rec);
         const DWORD style = rec.u32(at), width = rec.u32(at + 4);
         LOGBRUSH brush{rec.u32(at + 8), rec.u32(at + 12), rec.u32(at + 16)};
-        DWORD entries = rec.u32(at + 20);
+        DWORD entries = rec.u32(ExtPenCountAt(at));
         if (!rec.ok())
             return false;
-        const BYTE* styleBytes = entries ? rec.span(at + 24, entries, 4) : nullptr;
+        const BYTE* styleBytes = entries ? rec.span(ExtPenCountAt(at) + 4, entries, 4) : nullptr;
         if (entries && (!styleBytes || entries > 16))
             entries = 0;
         std::vector<DWORD> dashes(entries);
