@@ -48,6 +48,11 @@ bool RasterizeWideLines(const std::vector<TWideFigure>& figures, const TWidePen&
 // The figures of a device path as whole device points (Béziers flattened); with `closeAll`
 // every figure counts as closed, as when a path is filled and stroked.
 std::vector<TWideFigure> WideFigures(const TDevicePath& path, bool closeAll);
+// The outline WidenPath makes of a device path for a pen `width` logical units wide with the
+// caps and joins of `style`: straight lines only, one figure per open figure of the path and
+// two per closed one.
+bool WidenDevicePath(const TDevicePath& path, int width, DWORD style, double miterLimit,
+                     TDevicePath& out);
 // The wide pen of a stroke.
 TWidePen WidePen(const TStroke& stroke);
 

@@ -140,54 +140,17 @@ BOOL WidenPath(HDC hdc) {
         return FALSE;
     }
     TDcState& s = dc->State();
-    const TStroke stroke = MakeStroke(*dc);
-    if (stroke.IsNone()) {
+    const TPen* pen = s.m_pen.Get();
+    // A cosmetic pen has no outline to widen to.
+    if (!pen || pen->IsNull() ||
+        (pen->m_type == OBJ_EXTPEN && (pen->m_style & PS_TYPE_MASK) == PS_COSMETIC)) {
+        SetLastError(ERROR_CAN_NOT_COMPLETE);
         return FALSE;
     }
-    // The widened path is the outline of the pixels the pen would cover, as one rectangle per
-    // run: filling it with either fill mode covers exactly those pixels.
-    TDevicePath flat = s.m_path.path;
-    flat.Flatten();
-    TMask mask;
-    const RECT limit{-(1 << 15), -(1 << 15), 1 << 15, 1 << 15};
+    const DWORD style = pen->m_type == OBJ_EXTPEN ? pen->m_style : 0;
     TDevicePath widened;
-    TWidePen pen = WidePen(stroke);
-    pen.width = std::max(pen.width, 2);
-    if (stroke.cosmetic) {
-        pen.dashes.clear();
-    }
-    if (RasterizeWideLines(WideFigures(flat, false), pen, limit, mask)) {
-        std::vector<pixman_box32_t> boxes;
-        for (int y = mask.box.top; y < mask.box.bottom; ++y) {
-            const std::uint8_t* row = mask.Row(y);
-            int x = 0;
-            const int w = mask.Width();
-            while (x < w) {
-                while (x < w && !row[x]) {
-                    ++x;
-                }
-                const int start = x;
-                while (x < w && row[x]) {
-                    ++x;
-                }
-                if (start < x) {
-                    boxes.push_back({mask.box.left + start, y, mask.box.left + x, y + 1});
-                }
-            }
-        }
-        TPixRegion region;
-        if (!boxes.empty()) {
-            pixman_region32_fini(region.Raw());
-            pixman_region32_init_rects(region.Raw(), boxes.data(), static_cast<int>(boxes.size()));
-        }
-        for (const pixman_box32_t& b : region.Boxes()) {
-            widened.MoveTo({double(b.x1), double(b.y1)});
-            widened.LineTo({double(b.x2), double(b.y1)});
-            widened.LineTo({double(b.x2), double(b.y2)});
-            widened.LineTo({double(b.x1), double(b.y2)});
-            widened.Close();
-        }
-    }
+    WidenDevicePath(s.m_path.path, static_cast<int>(std::min<DWORD>(pen->m_width, 1u << 20)), style,
+                    s.m_miterLimit, widened);
     s.m_path.path = std::move(widened);
     return TRUE;
 }
