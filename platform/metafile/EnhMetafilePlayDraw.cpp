@@ -63,8 +63,8 @@ size_t ExtPenCountAt(size_t at) {
 }
 
 // Whether the pen description of an EMR_EXTCREATEPEN read at `at` makes sense: a style with
-// no stray bits, a brush style GDI knows, a cosmetic pen no wider than one unit, and the style
-// entries inside the record.
+// no stray bits, a brush style GDI knows, a cosmetic pen solid and no wider than one unit, and
+// the style entries inside the record.
 // The reader is a copy: a probe that runs off the record must not fail the real reading.
 bool PlausibleExtPen(TRecordReader rec, size_t at) {
     const DWORD style = rec.u32(at), width = rec.u32(at + 4), brushStyle = rec.u32(at + 8);
@@ -74,8 +74,8 @@ bool PlausibleExtPen(TRecordReader rec, size_t at) {
     const DWORD known = PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK | PS_TYPE_MASK;
     const bool geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
     return (style & ~known) == 0 && (style & PS_STYLE_MASK) <= PS_ALTERNATE &&
-           brushStyle <= BS_MONOPATTERN && (geometric || width <= 1) && entries <= 16 &&
-           rec.span(ExtPenCountAt(at) + 4, entries, 4) != nullptr;
+           brushStyle <= BS_MONOPATTERN && (geometric || (width <= 1 && brushStyle == BS_SOLID)) &&
+           entries <= 16 && rec.span(ExtPenCountAt(at) + 4, entries, 4) != nullptr;
 }
 
 // The published layout puts the pen description right after the bitmap fields, at offset 28.
