@@ -167,11 +167,18 @@ bool RealizeFont(TDeviceContext& dc, TRealizedFont& realized) {
     std::array<double, 4> transform{1, 0, 0, 1};
     double scale = realized.scaleY;
     if (state.m_graphicsMode != GM_ADVANCED) {
-        // Device space: y down, angles counter-clockwise as seen.
+        // Device space, y down. The angle turns from the x axis towards the logical y axis's
+        // negative end: counter-clockwise as seen under a y-down mapping, clockwise where the
+        // mapping turns the y axis up (MM_TWIPS, a negative window or viewport extent), so an
+        // escapement of 2700 reads upwards there. Glyphs stay upright along the baseline and
+        // text still runs left to right whichever way the x axis points.
         double c = std::cos(escapement), s = std::sin(escapement);
         if (log.lfEscapement % 3600 == 0) {
             c = 1;
             s = 0;
+        }
+        if (m.ApplyVector(0, 1).y < 0) {
+            s = -s;
         }
         frame.fontAlong = {c, -s};
         frame.fontUp = {-s, -c};

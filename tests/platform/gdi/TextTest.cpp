@@ -134,6 +134,58 @@ TEST(TextOut, AlignsTheReferencePointAsAsked) {
     }
 }
 
+// In the compatible graphics mode the escapement turns from the x axis towards the top of the
+// logical page: up the screen under MM_TEXT, down it where the mapping turns the y axis up,
+// where producers ask for 2700 to have an axis title read upwards. Glyphs stay upright along
+// the baseline either way.
+TEST(TextOut, EscapementFollowsTheLogicalYAxis) {
+    struct TCase {
+        const char* name;
+        bool yUp;
+        LONG escapement;
+        bool readsUp; // the line runs up the screen from the reference point
+    } cases[] = {{"y down, 90", false, 900, true},
+                 {"y down, 270", false, 2700, false},
+                 {"y up, 90", true, 900, false},
+                 {"y up, 270", true, 2700, true}};
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        TCanvas canvas(100, 200);
+        ASSERT_TRUE(canvas.Valid());
+        LOGFONTW log{};
+        log.lfHeight = -20;
+        log.lfEscapement = entry.escapement;
+        log.lfOrientation = entry.escapement;
+        std::u16string face = u"Arial";
+        std::copy(face.begin(), face.end(), log.lfFaceName);
+        HFONT font = CreateFontIndirectW(&log);
+        HGDIOBJ previous = SelectObject(canvas.Dc(), font);
+        SetTextAlign(canvas.Dc(), TA_BASELINE);
+        int x = 50, y = 100;
+        if (entry.yUp) {
+            // One logical unit per pixel, y up, the origin at the bottom.
+            SetMapMode(canvas.Dc(), MM_ANISOTROPIC);
+            SetWindowExtEx(canvas.Dc(), 100, -200, nullptr);
+            SetViewportExtEx(canvas.Dc(), 100, 200, nullptr);
+            SetWindowOrgEx(canvas.Dc(), 0, 200, nullptr);
+        }
+        ASSERT_TRUE(TextOutW(canvas.Dc(), x, y, u"HHHH", 4));
+        RECT ink = canvas.Ink();
+        ASSERT_GT(ink.bottom, ink.top);
+        EXPECT_GT(ink.bottom - ink.top, 40); // along the line
+        if (entry.readsUp) {
+            // Tops point left of the baseline, which runs up from (50, 100).
+            EXPECT_LE(ink.bottom, 101);
+            EXPECT_LE(ink.right, 51);
+        } else {
+            EXPECT_GE(ink.top, 99);
+            EXPECT_GE(ink.left, 49);
+        }
+        SelectObject(canvas.Dc(), previous);
+        DeleteObject(font);
+    }
+}
+
 TEST(TextOut, UpdatesTheCurrentPositionAndStartsThere) {
     TCanvas canvas(200, 60);
     ASSERT_TRUE(canvas.Valid());
