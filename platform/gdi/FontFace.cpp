@@ -30,6 +30,11 @@ FT_Library Library() {
     return library;
 }
 
+// How often each of a..z and the space occur in English text, per thousand: the weights of the
+// average character width that OS/2 tables before version 3 define.
+constexpr int kLetterWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6,  35, 20, 56,
+                                    56, 17, 4,  49, 56,  71, 31, 10, 18, 3, 18, 2,  166};
+
 std::mutex g_facesLock;
 std::map<std::pair<std::string, int>, std::weak_ptr<TFontFace>>& Faces() {
     static std::map<std::pair<std::string, int>, std::weak_ptr<TFontFace>> faces;
@@ -152,6 +157,17 @@ void TFontFace::ReadMetrics() {
             m.hasSymbolMap = true;
         }
     }
+    long weighted = 0;
+    for (int i = 0; i < 27; ++i) {
+        FT_UInt glyph = FT_Get_Char_Index(m_face, i < 26 ? 'a' + i : ' ');
+        if (glyph == 0) {
+            weighted = 0;
+            break;
+        }
+        weighted +=
+            kLetterWeights[i] * static_cast<long>(hb_font_get_glyph_h_advance(m_hbFont, glyph));
+    }
+    m.lowercaseAvgWidth = static_cast<int>(weighted / 1000);
 }
 
 UINT TFontFace::GlyphIndex(char32_t character, bool symbolMapped) const {

@@ -22,16 +22,18 @@ namespace gdi {
 
 struct TFaceMetrics {
     int unitsPerEm = 2048;
-    int winAscent = 0;                          // OS/2 usWinAscent, above the baseline
-    int winDescent = 0;                         // OS/2 usWinDescent, below the baseline, positive
-    int hheaAscender = 0;                       // hhea ascender
-    int hheaDescender = 0;                      // hhea descender, negative
-    int hheaLineGap = 0;                        // hhea lineGap
-    int typoAscender = 0;                       // OS/2 sTypoAscender
-    int typoDescender = 0;                      // OS/2 sTypoDescender, negative
-    int typoLineGap = 0;                        // OS/2 sTypoLineGap
-    int avgCharWidth = 0;                       // OS/2 xAvgCharWidth
-    int maxAdvance = 0;                         // hhea advanceWidthMax
+    int winAscent = 0;         // OS/2 usWinAscent, above the baseline
+    int winDescent = 0;        // OS/2 usWinDescent, below the baseline, positive
+    int hheaAscender = 0;      // hhea ascender
+    int hheaDescender = 0;     // hhea descender, negative
+    int hheaLineGap = 0;       // hhea lineGap
+    int typoAscender = 0;      // OS/2 sTypoAscender
+    int typoDescender = 0;     // OS/2 sTypoDescender, negative
+    int typoLineGap = 0;       // OS/2 sTypoLineGap
+    int avgCharWidth = 0;      // OS/2 xAvgCharWidth
+    int lowercaseAvgWidth = 0; // a-z and space weighted by letter frequency, the average
+                               // OS/2 tables before version 3 carry; 0 when a letter is missing
+    int maxAdvance = 0;        // hhea advanceWidthMax
     int xMin = 0, yMin = 0, xMax = 0, yMax = 0; // head bounding box of all glyphs
     int underlinePosition = 0;  // post: middle of the underline, negative below the baseline
     int underlineThickness = 0; // post

@@ -96,6 +96,8 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
         double width = std::fabs(static_cast<double>(font.lfWidth)) * scaleX;
         // The stretched em is a whole number of pixels too, rounded up, as the system's
         // widths show (Arial at 20 pixels, width 5: 9; width 12, its natural width: 20).
+        // The stretch goes by the installed face's own average, as the reference pictures of
+        // substituted faces show, not by the figure reported for the face it stands in for.
         int average = std::max(1, RoundToInt(design.avgCharWidth * scale));
         m_xPpem = std::clamp(std::ceil(m_ppem * width / average - 1e-9), 1.0, 16384.0);
     }
@@ -109,7 +111,7 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
     int hheaHeight = design.hheaAscender - design.hheaDescender;
     int gap = design.hheaLineGap - (cellUnits - hheaHeight);
     tm.tmExternalLeading = std::max(0, RoundToInt(gap * scale));
-    tm.tmAveCharWidth = std::max(1, RoundToInt(design.avgCharWidth * xScale));
+    tm.tmAveCharWidth = std::max(1, RoundToInt(AverageWidth() * xScale));
     tm.tmMaxCharWidth = std::max(1, RoundToInt(design.maxAdvance * xScale));
     tm.tmWeight = m_match.syntheticBold ? FW_BOLD : design.weightClass;
     tm.tmOverhang = 0;
@@ -132,6 +134,14 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
     tm.tmPitchAndFamily = static_cast<BYTE>((design.fixedPitch ? 0 : TMPF_FIXED_PITCH) |
                                             TMPF_VECTOR | TMPF_TRUETYPE | FamilyBits(font, design));
     tm.tmCharSet = font.lfCharSet == DEFAULT_CHARSET ? ANSI_CHARSET : font.lfCharSet;
+}
+
+int TFontInstance::AverageWidth() const {
+    const TFaceMetrics& design = m_face->Metrics();
+    if (m_match.lowercaseAverage && design.lowercaseAvgWidth > 0) {
+        return design.lowercaseAvgWidth;
+    }
+    return design.avgCharWidth;
 }
 
 UINT TFontInstance::GlyphFor(char32_t character) const {

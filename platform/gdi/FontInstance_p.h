@@ -6,7 +6,10 @@
 // number of pixels (ppem). Ascent and descent are the OS/2 Windows values scaled to that em and
 // rounded each on its own, so tmHeight may differ from a requested cell height by a pixel, as
 // it does on Windows. A non-zero lfWidth stretches the font so that its average character
-// width becomes |lfWidth|. Advances are the design advances scaled and rounded glyph by glyph.
+// width, by the file's own OS/2 table, becomes |lfWidth|. tmAveCharWidth is the figure of the
+// face asked for: a substitute for one of the older faces reports the frequency-weighted
+// lowercase average those faces carry (windows are sized from it). Advances are the design
+// advances scaled and rounded glyph by glyph.
 //
 // Glyph images hold coverage in 17 levels (0 transparent .. 16 solid), the steps of the
 // system's standard font smoothing. Sizes the font's gasp table marks for plain grid-fitting
@@ -82,6 +85,8 @@ public:
 
 private:
     void ComputeMetrics(const LOGFONTW& font, double scaleX, double scaleY);
+    // The average character width in design units, as the requested face reports it.
+    int AverageWidth() const;
     TGlyphImage Render(UINT glyph);
 
     std::shared_ptr<TFontFace> m_face;

@@ -23,45 +23,49 @@ constexpr BYTE kFamilyRoman = 0x10;
 constexpr BYTE kFamilyModern = 0x30;
 
 // Faces of the producer's machine and the installed face that stands in for each. The first
-// group keeps every advance width of the original; the rest only keep the look.
+// group keeps every advance width of the original; the rest only keep the look. The older
+// faces carry in their OS/2 table the average width of the lowercase letters weighted by
+// frequency, while the installed faces may carry the plain average of all their glyphs, a good
+// deal wider; GDI sizes windows from that figure, so those substitutes report the weighted one.
 struct TSubstitute {
     const char16_t* name; // lower case
     const char* family;
     bool metricCompatible;
+    bool lowercaseAverage; // the original's average width is the weighted lowercase one
 };
 
 constexpr TSubstitute kSubstitutes[] = {
-    {u"arial", "Liberation Sans", true},
-    {u"helvetica", "Liberation Sans", true},
-    {u"arial narrow", "Liberation Sans Narrow", true},
-    {u"times new roman", "Liberation Serif", true},
-    {u"times", "Liberation Serif", true},
-    {u"courier new", "Liberation Mono", true},
-    {u"courier", "Liberation Mono", true},
-    {u"calibri", "Carlito", true},
-    {u"cambria", "Caladea", true},
-    {u"ms sans serif", "Liberation Sans", false},
-    {u"microsoft sans serif", "Liberation Sans", false},
-    {u"ms shell dlg", "Liberation Sans", false},
-    {u"ms shell dlg 2", "Liberation Sans", false},
-    {u"tahoma", "DejaVu Sans", false},
-    {u"verdana", "DejaVu Sans", false},
-    {u"segoe ui", "Liberation Sans", false},
-    {u"system", "Liberation Sans", false},
-    {u"fixedsys", "Liberation Mono", false},
-    {u"terminal", "Liberation Mono", false},
-    {u"lucida console", "Liberation Mono", false},
-    {u"consolas", "Liberation Mono", false},
-    {u"ms serif", "Liberation Serif", false},
-    {u"georgia", "Liberation Serif", false},
-    {u"book antiqua", "Liberation Serif", false},
-    {u"garamond", "Liberation Serif", false},
-    {u"century schoolbook", "Liberation Serif", false},
-    {u"symbol", "OpenSymbol", false},
-    {u"wingdings", "OpenSymbol", false},
-    {u"wingdings 2", "OpenSymbol", false},
-    {u"wingdings 3", "OpenSymbol", false},
-    {u"webdings", "OpenSymbol", false},
+    {u"arial", "Liberation Sans", true, true},
+    {u"helvetica", "Liberation Sans", true, true},
+    {u"arial narrow", "Liberation Sans Narrow", true, true},
+    {u"times new roman", "Liberation Serif", true, true},
+    {u"times", "Liberation Serif", true, true},
+    {u"courier new", "Liberation Mono", true, true},
+    {u"courier", "Liberation Mono", true, true},
+    {u"calibri", "Carlito", true, false},
+    {u"cambria", "Caladea", true, false},
+    {u"ms sans serif", "Liberation Sans", false, true},
+    {u"microsoft sans serif", "Liberation Sans", false, true},
+    {u"ms shell dlg", "Liberation Sans", false, true},
+    {u"ms shell dlg 2", "Liberation Sans", false, true},
+    {u"tahoma", "DejaVu Sans", false, true},
+    {u"verdana", "DejaVu Sans", false, true},
+    {u"segoe ui", "Liberation Sans", false, false},
+    {u"system", "Liberation Sans", false, true},
+    {u"fixedsys", "Liberation Mono", false, true},
+    {u"terminal", "Liberation Mono", false, true},
+    {u"lucida console", "Liberation Mono", false, true},
+    {u"consolas", "Liberation Mono", false, false},
+    {u"ms serif", "Liberation Serif", false, true},
+    {u"georgia", "Liberation Serif", false, true},
+    {u"book antiqua", "Liberation Serif", false, true},
+    {u"garamond", "Liberation Serif", false, true},
+    {u"century schoolbook", "Liberation Serif", false, true},
+    {u"symbol", "OpenSymbol", false, false},
+    {u"wingdings", "OpenSymbol", false, false},
+    {u"wingdings 2", "OpenSymbol", false, false},
+    {u"wingdings 3", "OpenSymbol", false, false},
+    {u"webdings", "OpenSymbol", false, false},
 };
 
 using TCacheKey = std::tuple<std::u16string, LONG, bool, BYTE, BYTE>;
@@ -217,9 +221,11 @@ TFaceMatch Resolve(const TFaceRequest& request) {
             family = FamilyForLanguage(language);
         }
     }
+    bool substituted = false;
     if (family.empty() && substitute != nullptr) {
         family = InstalledFamily(substitute->family);
         nameKept = !family.empty() && substitute->metricCompatible;
+        substituted = !family.empty();
     }
     if (family.empty() && request.charSet == kSymbolCharset) {
         family = InstalledFamily("OpenSymbol");
@@ -236,6 +242,7 @@ TFaceMatch Resolve(const TFaceRequest& request) {
     match.name =
         nameKept && !request.faceName.empty() ? request.faceName : Utf8ToUtf16(match.family);
     match.symbolMapped = request.charSet == kSymbolCharset;
+    match.lowercaseAverage = substituted && substitute->lowercaseAverage;
     return match;
 }
 

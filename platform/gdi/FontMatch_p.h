@@ -21,14 +21,16 @@ namespace gdi {
 
 // One resolved face: a file and the face index inside it, with the family it belongs to.
 struct TFaceMatch {
-    std::string file;             // absolute path of the font file
-    int index = 0;                // face index inside a collection, 0 for a single face
-    std::string family;           // family name of the installed face ("Liberation Sans")
-    std::u16string name;          // the name GetTextFace reports: the requested name when a
-                                  // metric-compatible substitute stands in for it, else family
-    bool symbolMapped = false;    // characters are looked up as U+F000 + low byte
-    bool syntheticBold = false;   // the file is lighter than the requested weight
-    bool syntheticItalic = false; // the file is upright but italic was asked for
+    std::string file;              // absolute path of the font file
+    int index = 0;                 // face index inside a collection, 0 for a single face
+    std::string family;            // family name of the installed face ("Liberation Sans")
+    std::u16string name;           // the name GetTextFace reports: the requested name when a
+                                   // metric-compatible substitute stands in for it, else family
+    bool symbolMapped = false;     // characters are looked up as U+F000 + low byte
+    bool syntheticBold = false;    // the file is lighter than the requested weight
+    bool syntheticItalic = false;  // the file is upright but italic was asked for
+    bool lowercaseAverage = false; // report the frequency-weighted lowercase average width, as
+                                   // the face it stands in for does
 };
 
 // What the match looks at; the fields of a LOGFONT that choose a face.

@@ -187,6 +187,37 @@ TEST(FontMetrics, MatchTheReferenceMetricsOfArial) {
     EXPECT_EQ(mono->Metrics().tmPitchAndFamily & 0xF0, FF_MODERN);
 }
 
+// Windows sizes dialogs from tmAveCharWidth. Stand-ins for the older faces report the figure
+// those faces carry (Arial Bold 983/2048 of the em, Arial 904/2048), not the wider all-glyph
+// average of their own table; a face standing for a newer one keeps its table's figure.
+TEST(FontMetrics, AverageWidthIsThatOfTheFaceAskedFor) {
+    struct TCase {
+        const char16_t* face;
+        LONG height;
+        LONG weight;
+        LONG average;
+    } cases[] = {
+        {u"Arial", 17, FW_BOLD, 7}, // the status font: 15-pixel em
+        {u"Arial", -16, FW_NORMAL, 7},
+        {u"Arial", -32, FW_BOLD, 15},
+        {u"Times New Roman", -16, FW_NORMAL, 6},
+        {u"Courier New", -16, FW_NORMAL, 10},
+        {u"MS Shell Dlg", -11, FW_NORMAL, 5},
+        {u"Calibri", -16, FW_NORMAL, 8},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(entry.face) + " " + std::to_string(entry.height));
+        auto font = Realise(MakeFont(entry.face, entry.height, entry.weight));
+        ASSERT_TRUE(font);
+        EXPECT_EQ(font->Metrics().tmAveCharWidth, entry.average);
+    }
+    // A width in the LOGFONT stretches by the installed file's own average, as the reference
+    // draws substituted faces: Arial at 20 pixels with width 12 keeps its natural em.
+    auto natural = Realise(MakeFont(u"Arial", -20, FW_NORMAL, DEFAULT_CHARSET, 12));
+    ASSERT_TRUE(natural);
+    EXPECT_DOUBLE_EQ(natural->XPpem(), 20.0);
+}
+
 TEST(FontMetrics, ZeroHeightGivesTheDefaultCell) {
     auto font = Realise(MakeFont(u"Arial", 0));
     ASSERT_TRUE(font);
