@@ -79,7 +79,8 @@ std::vector<int> EllipseInsets(int width, int height) {
 
 class TWideOutline {
 public:
-    TWideOutline(const TWidePen& pen, TMask& mask) : m_pen(pen), m_mask(mask) {
+    TWideOutline(const TWidePen& pen, TMask& mask, long long reach)
+        : m_pen(pen), m_mask(mask), m_reach(reach) {
         const int w = pen.width;
         if (pen.endCap == PS_ENDCAP_ROUND || pen.join == PS_JOIN_ROUND) {
             m_nibInsets = EllipseInsets(w, w);
@@ -173,7 +174,9 @@ private:
             top > m_mask.box.bottom) {
             return;
         }
-        for (long long i = 0; i < w; ++i) {
+        const long long first = std::max<long long>(0, m_mask.box.top - top);
+        const long long end = std::min<long long>(w, m_mask.box.bottom - top);
+        for (long long i = first; i < end; ++i) {
             const int in = m_nibInsets[static_cast<std::size_t>(i)];
             Rows(top + i, top + i + 1, left + in, left + w - in);
         }
@@ -329,6 +332,9 @@ private:
              POINT first, POINT last) {
         const std::size_t n = pts.size();
         auto point = [&](std::size_t i) { return pts[i % n]; };
+        if (!Near(first, last, pts, start, count)) {
+            return; // nothing of it can reach the mask (dashes far outside the clip)
+        }
         auto direction = [&](std::size_t i, long long& dx, long long& dy) {
             dx = static_cast<long long>(point(i + 1).x) - point(i).x;
             dy = static_cast<long long>(point(i + 1).y) - point(i).y;
@@ -362,6 +368,24 @@ private:
         }
     }
 
+    // Whether a run may cover anything inside the mask: its points' box, widened by the
+    // farthest a cap, join or miter reaches, meets the mask's box.
+    bool Near(POINT first, POINT last, const std::vector<POINT>& pts, std::size_t start,
+              std::size_t count) const {
+        long long minX = std::min(first.x, last.x), maxX = std::max(first.x, last.x);
+        long long minY = std::min(first.y, last.y), maxY = std::max(first.y, last.y);
+        for (std::size_t i = 1; i < count; ++i) {
+            const POINT& p = pts[(start + i) % pts.size()];
+            minX = std::min<long long>(minX, p.x);
+            maxX = std::max<long long>(maxX, p.x);
+            minY = std::min<long long>(minY, p.y);
+            maxY = std::max<long long>(maxY, p.y);
+        }
+        const RECT& box = m_mask.box;
+        return maxX + m_reach >= box.left && minX - m_reach < box.right &&
+               maxY + m_reach >= box.top && minY - m_reach < box.bottom;
+    }
+
     // Dashes ----------------------------------------------------------------------------------
 
     void SkipDash(long long length) {
@@ -376,6 +400,15 @@ private:
             m_left = m_dashes[m_index];
             m_on = !m_on;
         } while (length > 0);
+    }
+
+    // Ends the current dash or gap and starts the next entry. (Skipping the entry's length
+    // instead would do nothing when that length is the whole pattern, as the gap of a
+    // round-capped dot pattern is, and the line would stop after its first dot.)
+    void NextDash() {
+        m_index = (m_index + 1) % m_dashes.size();
+        m_left = m_dashes[m_index];
+        m_on = !m_on;
     }
 
     void Dashed(const std::vector<POINT>& pts, bool closed) {
@@ -430,7 +463,7 @@ private:
                 }
             }
             firstOpen = false;
-            SkipDash(m_left);
+            NextDash();
             from = to;
             start = i;
         }
@@ -449,6 +482,7 @@ private:
 
     const TWidePen& m_pen;
     TMask& m_mask;
+    long long m_reach = 0; // farthest a pixel of the pen lies from its line
     bool m_any = false;
     std::vector<int> m_nibInsets;
     std::vector<long long> m_dashes;
@@ -522,7 +556,7 @@ bool RasterizeWideLines(const std::vector<TWideFigure>& figures, const TWidePen&
         return false;
     }
     out.Reset(box);
-    TWideOutline outline(pen, out);
+    TWideOutline outline(pen, out, reach);
     for (const TWideFigure& figure : figures) {
         outline.Figure(figure.points, figure.closed);
     }
