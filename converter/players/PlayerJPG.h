@@ -1,48 +1,32 @@
 // The raster player that writes JPEG files.
 #pragma once
 
+#include "converter/players/CodecPlayer.h"
 #include "converter/players/JpegCodec.h"
-#include "converter/players/RasterPlayer.h"
 
-// TPlayerJPG renders the page into its bitmap through the shared raster Render and Paint, then
-// encodes the bitmap as JPEG with the settings of its JpegImage, remembers the encoded size
-// and decodes the stream back into the bitmap, so the preview shows and measures exactly what
-// will be written. Settings come from "CompressionQuality", "ProgressiveEncoding" and
-// "GrayScale", or are set on JpegImage() directly.
-class TPlayerJPG : public TPlayer {
+// TPlayerJPG is the codec player for JPEG: the bitmap it shows is the JPEG decoded back,
+// compression losses included. Settings come from "CompressionQuality", "ProgressiveEncoding"
+// and "GrayScale", or are set on JpegImage() directly; Clear keeps them.
+class TPlayerJPG : public TCodecPlayer {
 public:
-    explicit TPlayerJPG(void* owner);
+    explicit TPlayerJPG(void* owner) : TCodecPlayer(owner, ".jpg") {}
 
-    bool Paint(HDC dc, const TRect& fullRect, const PrepareCallback& onPrepare,
-               const DrawCallback& onDraw, const TRect& visibleRect, const PlayTransform& transform,
-               HRGN& paintedRegion) override;
-    // Encoding errors are not caught here: they reach the caller.
-    bool Render(HDC dc, const TRect& fullRect, const PrepareCallback& onPrepare,
-                const DrawCallback& onDraw, const TRect& visibleRect) override;
-    bool LoadFromFile(const std::string& fileName) override;
-    // Writes the JPEG stream under fileName with its extension replaced by ".jpg".
-    bool SaveToFile(const std::string& fileName) override;
-    // Encodes again and writes the decoded picture as ".bmp".
-    bool SaveToBitmapFile(const std::string& fileName) override;
-    std::int32_t GetEncodedSize() override { return m_state.EncodedSize; }
     std::int32_t GetWidth() const override { return m_jpeg.Width(); }
     std::int32_t GetHeight() const override { return m_jpeg.Height(); }
     std::string GetFormatName() const override { return "JPG"; }
-    bool LoadFromClipboard() override;
-    bool CopyToClipboard() override;
-    bool LoadFromHandle(HGDIOBJ handle) override;
-    bool Clear() override;
     bool SetOption(const std::string& name, const std::string& value) override;
     std::unique_ptr<TPlayer> Clone() const override;
 
     TJpegImage& JpegImage() { return m_jpeg; }
-    bool IsPartial() const { return m_state.Partial; }
-    const TRasterState& State() const { return m_state; }
 
-    // Encodes the bitmap and shows the decoded result in it; nothing for an empty bitmap.
-    void Encode();
+protected:
+    std::int32_t EncodePicture(const TDibImage& picture, TRasterBitmap& shown) override;
+    void ResetCodec() override { m_jpeg.Clear(); }
+    bool CodecEmpty() override { return m_jpeg.IsEmpty(); }
+    void ReadCodedFile(const std::string& path) override { m_jpeg.LoadFromFile(path); }
+    void WriteCodedFile(const std::string& path) override { m_jpeg.SaveToFile(path); }
+    std::optional<TDibImage> ClipboardPicture() override { return m_jpeg.Picture(); }
 
 private:
-    TRasterState m_state;
     TJpegImage m_jpeg;
 };
