@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include "converter/ui/FormLook.h"
@@ -37,6 +38,16 @@ std::pair<std::string, std::string> SplitAtFirstDot(const std::string& name) {
         return {name, std::string()};
     }
     return {name.substr(0, dot), name.substr(dot)};
+}
+
+// True when directory is ancestor itself or lies below it ("/" is everybody's ancestor).
+bool IsAncestorOrSelf(const std::string& ancestor, const std::string& directory) {
+    if (ancestor == "/" || ancestor == directory) {
+        return true;
+    }
+    return directory.size() > ancestor.size() &&
+           directory.compare(0, ancestor.size(), ancestor) == 0 &&
+           directory[ancestor.size()] == '/';
 }
 
 std::string LastThree(const std::string& stem) {
@@ -78,15 +89,22 @@ TfrmChooseDirectory::TfrmChooseDirectory(QWidget* owner) : QDialog(owner) {
                 }
             });
 
-    // The model reads directories in the background: once the chosen one's parent is read, it
-    // can be selected and shown.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
-        const QModelIndex index = m_model->index(QString::fromLocal8Bit(m_directory.c_str()));
-        if (index.isValid() && m_directoryListBox->currentIndex() != index) {
-            m_directoryListBox->setCurrentIndex(index);
-            m_directoryListBox->scrollTo(index);
+    // The model reads directories in the background and sorts them afterwards: each folder on
+    // the way to the chosen one that arrives, and each sort, may move it, so it is shown again
+    // until the user takes over the tree.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (m_revealing && IsAncestorOrSelf(loaded.toLocal8Bit().toStdString(), m_directory)) {
+            RevealDirectory();
         }
     });
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (m_revealing) {
+            RevealDirectory();
+        }
+    });
+    connect(m_directoryListBox, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
+    connect(m_directoryListBox->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { m_revealing = false; });
 
     m_driveComboBox = new QComboBox(this);
     m_driveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
@@ -159,13 +177,24 @@ void TfrmChooseDirectory::SetDirectory(const std::string& directory) {
         dir.pop_back();
     }
     m_directory = dir;
-    const QModelIndex index = m_model->index(QString::fromLocal8Bit(dir.c_str()));
-    if (index.isValid()) {
-        m_directoryListBox->setCurrentIndex(index);
-        m_directoryListBox->scrollTo(index);
-    }
+    m_revealing = true;
+    RevealDirectory();
     m_directory = dir;
     FillFileList();
+}
+
+void TfrmChooseDirectory::RevealDirectory() {
+    const QModelIndex index = m_model->index(QString::fromLocal8Bit(m_directory.c_str()));
+    if (!index.isValid()) {
+        return;
+    }
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+        m_directoryListBox->expand(parent);
+    }
+    if (m_directoryListBox->currentIndex() != index) {
+        m_directoryListBox->setCurrentIndex(index);
+    }
+    m_directoryListBox->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TfrmChooseDirectory::FillFileList() {
@@ -205,6 +234,10 @@ bool TfrmChooseDirectory::ChooseOne(std::string& directory, std::vector<std::str
 
 void TfrmChooseDirectory::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Only now has the tree its final size to centre the chosen directory in.
+    if (m_revealing) {
+        RevealDirectory();
+    }
     // The base name is put into the field without counting as an edit.
     m_settingMask = true;
     m_edtMask->setText(QString::fromLocal8Bit(m_baseName.c_str()));

@@ -48,6 +48,8 @@ protected:
 
 private:
     void FillFileList();
+    // Selects the current directory in the tree, its parents expanded, and scrolls it into view.
+    void RevealDirectory();
     void SetClientWidth(int width);
 
     std::vector<std::string>* m_targets = nullptr;
@@ -56,6 +58,7 @@ private:
     bool m_editedMany = false;
     bool m_editedOne = false;
     bool m_settingMask = false;
+    bool m_revealing = false; // the tree follows m_directory until the user scrolls or clicks it
     std::string m_directory;
 
     QFileSystemModel* m_model = nullptr;

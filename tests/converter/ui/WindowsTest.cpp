@@ -8,13 +8,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <unistd.h>
 
@@ -400,6 +403,52 @@ TEST_F(WindowsTest, ChooserUsesTheDirectoryCurrentAtOk) {
     EXPECT_EQ(targets[1], (m_dir / "second" / "Doc002.bmp").string());
 }
 
+// Waits, at most a few seconds, for condition to hold while the event loop runs.
+bool WaitFor(const std::function<bool()>& condition) {
+    for (int i = 0; i < 250 && !condition(); ++i) {
+        QTest::qWait(20);
+    }
+    return condition();
+}
+
+TEST_F(WindowsTest, ChooserOpensOnADeepFolderSelectedInViewWithItsParentsExpanded) {
+    // Many folders sort before the chosen one at its own level and at its parent's, so it lies
+    // far below the first screenful unless the tree scrolls to it.
+    const fs::path deep = m_dir / "a" / "b" / "c";
+    fs::create_directories(deep);
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "0" + std::to_string(100 + i);
+        fs::create_directories(m_dir / "a" / name);
+        fs::create_directories(m_dir / "a" / "b" / name);
+    }
+    std::vector<std::string> targets = {"/tmp/x/Page.bmp"};
+    TfrmChooseDirectory chooser;
+    chooser.Open(deep.string() + "/", targets, false);
+    chooser.show();
+    auto* tree = chooser.findChild<QTreeView*>(QStringLiteral("DirectoryListBox"));
+    ASSERT_NE(tree, nullptr);
+    auto* model = static_cast<QFileSystemModel*>(tree->model());
+    const auto shown = [&] {
+        const QModelIndex current = tree->currentIndex();
+        return model->filePath(current) == QString::fromStdString(deep.string()) &&
+               tree->viewport()->rect().contains(tree->visualRect(current));
+    };
+    // Give the background reader time to fill and sort every level on the way.
+    QTest::qWait(300);
+    ASSERT_TRUE(WaitFor(shown)) << model->filePath(tree->currentIndex()).toStdString();
+    for (QModelIndex parent = tree->currentIndex().parent(); parent.isValid();
+         parent = parent.parent()) {
+        EXPECT_TRUE(tree->isExpanded(parent)) << model->filePath(parent).toStdString();
+    }
+    EXPECT_EQ(chooser.Directory(), deep.string());
+
+    // Once the user scrolls the tree, it stays where the user put it.
+    tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    const int top = tree->verticalScrollBar()->value();
+    QTest::qWait(100);
+    EXPECT_EQ(tree->verticalScrollBar()->value(), top);
+}
+
 // ---------------------------------------------------------------------------------------------
 // About window
 
@@ -433,10 +482,6 @@ TEST_F(WindowsTest, AboutHighlightsOneLinkAndClosesOnAnyKey) {
     EXPECT_EQ(about.result(), QDialog::Accepted);
     EXPECT_FALSE(about.isVisible());
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(WindowsTest, SavePathThatCannotBeStoredIsReportedAndSavingGoesOn) {
     setenv("TALLYVANE_REGISTRY", "/dev/null/registry.reg", 1);
@@ -491,10 +536,6 @@ TEST_F(WindowsTest, GuiMessageBoxShowsTheButtonsAskedForAndAnswersThePressedOne)
     });
     EXPECT_EQ(tallyvane::user::PresentMessageBoxGui(request), IDNO);
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(WindowsTest, ListPreviewWritesThePagesUnderTheNamesGivenInTheChooser) {
     const std::vector<std::string> sources = {WritePage("a.emf"), WritePage("b.emf")};
