@@ -64,9 +64,6 @@ void StrokeDevicePath(TDeviceContext& dc, const TDevicePath& path, const TStroke
 // Fills the figures of a device path (each closed implicitly) with the top-left rule.
 void FillDevicePath(TDeviceContext& dc, const TDevicePath& path, int fillMode, const TFill& fill);
 
-// The pen width in device pixels for a width in logical units.
-double DeviceWidth(TDeviceContext& dc, double logicalWidth);
-
 // True while BeginPath ... EndPath is open: shapes go into the path instead of the surface.
 inline bool PathOpen(TDeviceContext& dc) {
     return dc.State().m_path.phase == TPathState::Phase::Open;

@@ -209,15 +209,6 @@ void StrokeThin(TDeviceContext& dc, const TDevicePath& flat, const TStroke& stro
     dc.EndDraw();
 }
 
-} // namespace
-
-double DeviceWidth(TDeviceContext& dc, double logicalWidth) {
-    const TPointD v = dc.State().m_toDevice.ApplyVector(logicalWidth, 0);
-    return std::hypot(v.x, v.y);
-}
-
-namespace {
-
 // A pen's width in whole device pixels: the distance between the device points of (0, 0) and
 // (width, 0), each rounded, then rounded down; never less than one.
 int PenDeviceWidth(TDeviceContext& dc, DWORD width) {

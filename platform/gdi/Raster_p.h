@@ -77,15 +77,6 @@ std::uint32_t ApplyRop2(int rop2, std::uint32_t pen, std::uint32_t dst);
 // The coverage of a closed path (every figure implicitly closed) with ALTERNATE or WINDING,
 // limited to `limit` (device pixels). False when nothing is covered.
 bool RasterizeFill(const TDevicePath& path, int fillMode, const RECT& limit, TMask& out);
-// The coverage of a geometric stroke of the path: width in device pixels, PS_ENDCAP_* and
-// PS_JOIN_* from `style`, dashes (device pixels, on/off alternating, may be empty).
-bool RasterizeStroke(const TDevicePath& path, double width, DWORD style, double miterLimit,
-                     const std::vector<double>& dashes, const RECT& limit, TMask& out);
-
-// The coverage of a solid round-capped, round-joined line of a whole number of pixels: a
-// round nib of that width stamped on every pixel of the thin line through each segment, the
-// way GDI draws wide lines. Steps on diagonal lines widen by a pixel as GDI's do.
-bool RasterizeNibStroke(const TDevicePath& flatPath, int width, const RECT& limit, TMask& out);
 
 // Writing ---------------------------------------------------------------------------------------
 
