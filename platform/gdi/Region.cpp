@@ -238,10 +238,14 @@ TPixRegion RegionFromRoundRect(int left, int top, int right, int bottom, int wid
     right = ClampCoord(right);
     top = ClampCoord(top);
     bottom = ClampCoord(bottom);
+    // The region is the shape Ellipse or RoundRect would draw on a box one pixel smaller at
+    // the right and bottom, outline included: GDI leaves those edges out of round regions
+    // (CreateRoundRectRgn(0, 0, 10, 10, ...) spans 9 x 9 pixels, CreateRectRgn 10 x 10).
+    right -= 1;
+    bottom -= 1;
     if (right - left < 1 || bottom - top < 1) {
         return TPixRegion();
     }
-    // The region covers the pixels a pen of one pixel would cover with the shape's outline.
     std::vector<pixman_box32_t> boxes;
     const RECT limit{-kShapeLimit, -kShapeLimit, kShapeLimit, kShapeLimit};
     RoundRectSpans(

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace gdi {
 namespace {
@@ -13,27 +14,67 @@ constexpr double kKappa = 0.5522847498307936;
 
 } // namespace
 
-void RoundRectSpans(int left, int top, int right, int bottom, int width, int height,
-                    const TSpanFn& span, const RECT* limit) {
-    if (left > right) {
-        std::swap(left, right);
+namespace {
+
+// The quarter of an ellipse GDI draws, found with Zingl's integer ellipse walk on a box of
+// `w` x `h` pixels. Rows run from the middle row (h / 2) down to the last (h - 1); for each,
+// `outer` is the inset from the box's side of the outermost curve pixel and `inner` that of
+// the innermost (the curve takes the pixels outer .. inner on that row, and their mirror
+// images on the other side). The walk starts on the right edge of the middle row and steps
+// left, down or diagonally, choosing by the sign of the implicit ellipse's error term.
+struct TQuarter {
+    std::vector<int> outer, inner; // indexed by row - h / 2
+};
+
+TQuarter EllipseQuarter(int w, int h) {
+    TQuarter q;
+    const int rows = h - h / 2;
+    q.outer.assign(rows, -1);
+    q.inner.assign(rows, 0);
+    const __int128 a = w - 1, b = h - 1, odd = b % 2;
+    const __int128 stepX = 8 * b * b, stepY = 8 * a * a;
+    __int128 dx = 4 * b * b * (1 - a);
+    __int128 dy = 4 * a * a * (1 + odd);
+    __int128 err = dx + dy + a * a * odd;
+    int x = w - 1, row = 0;
+    while (x >= w / 2 && row < rows) {
+        const int inset = w - 1 - x;
+        if (q.outer[row] < 0) {
+            q.outer[row] = inset;
+        }
+        q.inner[row] = inset;
+        const __int128 e2 = 2 * err;
+        if (e2 >= dx) {
+            --x;
+            dx += stepX;
+            err += dx;
+        }
+        if (e2 <= dy) {
+            ++row;
+            dy += stepY;
+            err += dy;
+        }
     }
-    if (top > bottom) {
-        std::swap(top, bottom);
+    // A walk that leaves the middle column before the last row (a very flat box) ends in
+    // a vertical run at the tips.
+    for (int r = 0; r < rows; ++r) {
+        if (q.outer[r] < 0) {
+            q.outer[r] = q.inner[r] = r > 0 ? q.inner[r - 1] : (w - 1) / 2;
+        }
     }
-    if (right - left < 1 || bottom - top < 1) {
-        return;
-    }
-    // Work on the inclusive box: the corner ellipses' outermost pixels are its edges.
+    return q;
+}
+
+// Boxes larger than this use the closed-form rows: the integer walk's cost grows with the
+// size and its exact pixels no longer show.
+constexpr int kMaxWalk = 1 << 17;
+
+// The rows of a large round shape from the ellipse equation (outline pixels not separated).
+void LargeRoundRows(int left, int top, int right, int bottom, int ew, int eh,
+                    const TRoundRowFn& emit, int firstRow, int endRow, int minX, int maxX) {
     const double l = left, t = top, r = right - 1, b = bottom - 1;
-    const double ew = std::clamp<double>(std::abs(width), 0, right - left);
-    const double eh = std::clamp<double>(std::abs(height), 0, bottom - top);
-    const double ra = std::max(0.0, (ew - 1) / 2), rb = std::max(0.0, (eh - 1) / 2);
+    const double ra = std::max(0.0, (ew - 1) / 2.0), rb = std::max(0.0, (eh - 1) / 2.0);
     const double cxl = l + ra, cxr = r - ra, cyt = t + rb, cyb = b - rb;
-    const int firstRow = limit ? std::max<int>(top, limit->top) : top;
-    const int endRow = limit ? std::min<int>(bottom, limit->bottom) : bottom;
-    const int minX = limit ? std::max<int>(left, limit->left) : left;
-    const int maxX = limit ? std::min<int>(right, limit->right) : right;
     for (int y = firstRow; y < endRow; ++y) {
         double dy = 0;
         if (y < cyt) {
@@ -43,20 +84,140 @@ void RoundRectSpans(int left, int top, int right, int bottom, int width, int hei
         }
         double half = ra;
         if (rb > 0 && dy > 0) {
-            // Rows are measured a little inside their centre line, which picks the pixels
-            // GDI's ellipse takes near the flat top and bottom.
-            const double q = std::max(0.0, dy - 0.3) / rb;
+            const double q = dy / rb;
             half = ra * std::sqrt(std::max(0.0, 1 - q * q));
         }
         const int x0 = static_cast<int>(std::ceil(cxl - half - 0.5));
         const int x1 = static_cast<int>(std::floor(cxr + half + 0.5)) + 1;
-        if (x0 < x1) {
-            const int a = std::max(x0, minX), b = std::min(x1, maxX);
-            if (a < b) {
-                span(y, a, b);
-            }
+        TRoundRow row{y, std::max(x0, minX), std::min(x1, maxX), x0 + 1, x1 - 1};
+        if (y == top || y == bottom - 1) {
+            row.innerLeft = row.innerRight = x1;
+        }
+        if (row.x0 < row.x1) {
+            emit(row);
         }
     }
+}
+
+} // namespace
+
+void RoundRectRows(int left, int top, int right, int bottom, int width, int height,
+                   const TRoundRowFn& emit, const RECT* limit) {
+    if (left > right) {
+        std::swap(left, right);
+    }
+    if (top > bottom) {
+        std::swap(top, bottom);
+    }
+    if (right - left < 1 || bottom - top < 1) {
+        return;
+    }
+    const int w = right - left, h = bottom - top;
+    const int ew = std::clamp(std::abs(width), 0, w);
+    const int eh = std::clamp(std::abs(height), 0, h);
+    const int firstRow = limit ? std::max<int>(top, limit->top) : top;
+    const int endRow = limit ? std::min<int>(bottom, limit->bottom) : bottom;
+    const int minX = limit ? std::max<int>(left, limit->left) : left;
+    const int maxX = limit ? std::min<int>(right, limit->right) : right;
+    if (ew > kMaxWalk || eh > kMaxWalk) {
+        LargeRoundRows(left, top, right, bottom, ew, eh, emit, firstRow, endRow, minX, maxX);
+        return;
+    }
+    // Corners of two pixels or less are square.
+    const bool round = ew > 2 && eh > 2;
+    const TQuarter q = round ? EllipseQuarter(ew, eh) : TQuarter{};
+    // Rows of the corner ellipse's upper half sit at the top of the box, its lower half
+    // (from its middle row on) at the bottom; rows in between are straight sides.
+    const int upperRows = round ? eh - eh / 2 : 0;
+    for (int y = firstRow; y < endRow; ++y) {
+        int outer = 0, inner = 0;
+        if (round && y - top < upperRows) {
+            const int k = (eh - 1 - (y - top)) - eh / 2;
+            outer = q.outer[k];
+            inner = q.inner[k];
+        } else if (round && bottom - 1 - y < upperRows) {
+            const int k = (eh - (bottom - y)) - eh / 2;
+            outer = q.outer[k];
+            inner = q.inner[k];
+        }
+        TRoundRow row{y, left + outer, right - outer, left + inner + 1, right - inner - 1};
+        if (y == top || y == bottom - 1) {
+            row.innerLeft = row.innerRight = row.x1; // the top and bottom edges are all outline
+        }
+        row.x0 = std::max(row.x0, minX);
+        row.x1 = std::min(row.x1, maxX);
+        if (row.x0 < row.x1) {
+            emit(row);
+        }
+    }
+}
+
+TDevicePath RoundRectPixelPath(int left, int top, int right, int bottom, int width, int height) {
+    if (left > right) {
+        std::swap(left, right);
+    }
+    if (top > bottom) {
+        std::swap(top, bottom);
+    }
+    const int w = right - left, h = bottom - top;
+    if (w < 1 || h < 1) {
+        return {};
+    }
+    int ew = std::clamp(std::abs(width), 0, w);
+    int eh = std::clamp(std::abs(height), 0, h);
+    if (ew > kMaxWalk || eh > kMaxWalk) {
+        return RoundRectPath(left, top, right - 1, bottom - 1, ew, eh);
+    }
+    if (ew <= 2 || eh <= 2) {
+        ew = eh = 0;
+    }
+    // The lower right corner in walk order (from the right side down to the bottom), as
+    // offsets from the box's right and bottom pixels; the other corners are its mirrors.
+    std::vector<POINT> corner;
+    if (ew > 0) {
+        const TQuarter q = EllipseQuarter(ew, eh);
+        const int rows = static_cast<int>(q.outer.size());
+        for (int k = 0; k < rows; ++k) {
+            const int dy = rows - 1 - k;
+            for (int inset = q.outer[k]; inset <= q.inner[k]; ++inset) {
+                corner.push_back({inset, dy});
+            }
+        }
+    } else {
+        corner.push_back({0, 0});
+    }
+    TDevicePath path;
+    const int r = right - 1, b = bottom - 1;
+    auto add = [&](int x, int y) {
+        const TPointD p{double(x), double(y)};
+        if (path.IsEmpty()) {
+            path.MoveTo(p);
+        } else if (path.points.back().x != p.x || path.points.back().y != p.y) {
+            path.LineTo(p);
+        }
+    };
+    const int n = static_cast<int>(corner.size());
+    for (int i = 0; i < n; ++i) {
+        add(r - corner[i].x, b - corner[i].y);
+    }
+    for (int i = n - 1; i >= 0; --i) {
+        add(left + corner[i].x, b - corner[i].y);
+    }
+    for (int i = 0; i < n; ++i) {
+        add(left + corner[i].x, top + corner[i].y);
+    }
+    for (int i = n - 1; i >= 0; --i) {
+        add(r - corner[i].x, top + corner[i].y);
+    }
+    path.Close();
+    return path;
+}
+
+void RoundRectSpans(int left, int top, int right, int bottom, int width, int height,
+                    const TSpanFn& span, const RECT* limit) {
+    RoundRectRows(
+        left, top, right, bottom, width, height,
+        [&](const TRoundRow& row) { span(row.y, row.x0, row.x1); }, limit);
 }
 
 TDevicePath RoundRectPath(double l, double t, double r, double b, double width, double height) {

@@ -14,6 +14,21 @@ namespace gdi {
 
 using TSpanFn = std::function<void(int y, int x0, int x1)>;
 
+// One row of a round rectangle or ellipse: the pixels [x0, x1) are the shape, outline
+// included; the outline takes [x0, innerLeft) and [innerRight, x1), the interior lies between
+// (empty where the two meet). Only x0 and x1 are cut to the limit.
+struct TRoundRow {
+    int y, x0, x1, innerLeft, innerRight;
+};
+using TRoundRowFn = std::function<void(const TRoundRow&)>;
+
+// The rows of a round rectangle for the exclusive box as GDI rasterises it: the corner
+// ellipse (`width` x `height` pixels, at most the box) follows an integer ellipse walk, and
+// corners of two pixels or less are square. With a limit, only rows and columns inside it
+// are produced.
+void RoundRectRows(int left, int top, int right, int bottom, int width, int height,
+                   const TRoundRowFn& emit, const RECT* limit = nullptr);
+
 // The pixels of a round rectangle (an ellipse when width and height reach the box's size),
 // outline included, for the exclusive box; one span per row, top to bottom. With a limit, only
 // rows and columns inside it are produced.
@@ -25,6 +40,11 @@ void RoundRectSpans(int left, int top, int right, int bottom, int width, int hei
 // rightmost point of the top edge and running counter-clockwise on screen.
 TDevicePath RoundRectPath(double left, double top, double right, double bottom, double width,
                           double height);
+
+// The outline of a round rectangle or ellipse as GDI's pens trace it: a closed figure through
+// the centres of its outline pixels (those of RoundRectRows), one pixel per step, for the
+// exclusive box.
+TDevicePath RoundRectPixelPath(int left, int top, int right, int bottom, int width, int height);
 
 // An elliptic arc on the ellipse of a box, from the radial through `start` to the radial
 // through `end`, as Béziers appended to `path` (a line to its start when `connect`, else a

@@ -73,17 +73,41 @@ TPixRegion SpansRegion(TDeviceContext& dc, int left, int top, int right, int bot
     return region;
 }
 
-// The pixels of `shape` that touch a pixel outside it (4-neighbourhood): its one-pixel outline.
-TPixRegion InnerBoundary(const TPixRegion& shape) {
-    TPixRegion inner = shape;
-    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
-        TPixRegion moved = shape;
-        moved.Offset(dx, dy);
-        inner.Intersect(moved);
-    }
-    TPixRegion outline = shape;
-    outline.Subtract(inner);
-    return outline;
+// The one-pixel outline and the interior of a round shape near the visible area.
+void RoundOutline(TDeviceContext& dc, int left, int top, int right, int bottom, int width,
+                  int height, TPixRegion& outline, TPixRegion& interior) {
+    RECT limit = dc.EffectiveClip().Box();
+    limit = RECT{limit.left - 1, limit.top - 1, limit.right + 1, limit.bottom + 1};
+    std::vector<pixman_box32_t> rim, inside;
+    RoundRectRows(
+        left, top, right, bottom, width, height,
+        [&](const TRoundRow& row) {
+            const int a = std::min(row.innerLeft, row.x1);
+            const int b = std::max(row.innerRight, row.x0);
+            if (a >= b) {
+                rim.push_back({row.x0, row.y, row.x1, row.y + 1});
+                return;
+            }
+            if (row.x0 < a) {
+                rim.push_back({row.x0, row.y, a, row.y + 1});
+            }
+            if (a < b) {
+                inside.push_back({a, row.y, b, row.y + 1});
+            }
+            if (b < row.x1) {
+                rim.push_back({b, row.y, row.x1, row.y + 1});
+            }
+        },
+        &limit);
+    auto build = [](TPixRegion& region, std::vector<pixman_box32_t>& boxes) {
+        region.Clear();
+        if (!boxes.empty()) {
+            pixman_region32_fini(region.Raw());
+            pixman_region32_init_rects(region.Raw(), boxes.data(), static_cast<int>(boxes.size()));
+        }
+    };
+    build(outline, rim);
+    build(interior, inside);
 }
 
 // Draws a round rectangle or ellipse on an inclusive device box. `cw`, `ch` are the corner
@@ -106,29 +130,36 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
         return;
     }
     if (stroke.cosmetic && stroke.dashes.empty()) {
-        const TPixRegion shape =
-            SpansRegion(dc, box.left, box.top, box.right + 1, box.bottom + 1, cw, ch);
-        const TPixRegion outline = InnerBoundary(shape);
-        TPixRegion interior = shape;
-        interior.Subtract(outline);
+        TPixRegion outline, interior;
+        RoundOutline(dc, box.left, box.top, box.right + 1, box.bottom + 1, cw, ch, outline,
+                     interior);
         FillRegion(dc, interior, brush, rop2);
         FillRegion(dc, outline, stroke.fill, rop2);
         return;
     }
-    double inset = 0;
+    // Wide and styled pens trace the outline pixels; an inside-frame pen traces a box taken
+    // in by half its width so that it stays inside the shape.
+    RECT trace{box.left, box.top, box.right + 1, box.bottom + 1};
     if (stroke.insideFrame) {
-        inset = std::min((stroke.width - 1) / 2,
-                         std::min(box.right - box.left, box.bottom - box.top) / 2.0);
+        const int w = static_cast<int>(std::lround(stroke.width));
+        trace = RECT{trace.left + w / 2, trace.top + w / 2, trace.right - (w - 1) / 2,
+                     trace.bottom - (w - 1) / 2};
+        if (trace.right - trace.left < 1 || trace.bottom - trace.top < 1) {
+            trace = RECT{box.left, box.top, box.right + 1, box.bottom + 1};
+        }
     }
-    const TDevicePath outline =
-        RoundRectPath(box.left + inset, box.top + inset, box.right - inset, box.bottom - inset,
-                      ellipse ? 1e9 : std::max(0.0, cw - 2 * inset),
-                      ellipse ? 1e9 : std::max(0.0, ch - 2 * inset));
+    const int traceW =
+        ellipse ? trace.right - trace.left : std::min<int>(cw, trace.right - trace.left);
+    const int traceH =
+        ellipse ? trace.bottom - trace.top : std::min<int>(ch, trace.bottom - trace.top);
     if (!brush.IsNone()) {
-        FillRegion(dc, SpansRegion(dc, box.left, box.top, box.right, box.bottom, cw, ch), brush,
-                   rop2);
+        FillRegion(
+            dc, SpansRegion(dc, trace.left, trace.top, trace.right, trace.bottom, traceW, traceH),
+            brush, rop2);
     }
-    StrokeDevicePath(dc, outline, stroke);
+    StrokeDevicePath(
+        dc, RoundRectPixelPath(trace.left, trace.top, trace.right, trace.bottom, traceW, traceH),
+        stroke);
 }
 
 enum class TArcKind { Arc, ArcTo, Chord, Pie };

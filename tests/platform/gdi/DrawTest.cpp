@@ -219,6 +219,51 @@ TEST(Draw, EllipseIsSymmetricAndFillsItsBox) {
     }
 }
 
+TEST(Draw, SmallCirclesTakeGdisPixels) {
+    // Boxes of three to eight pixels: the integer ellipse walk rounds the corners off.
+    const struct {
+        int size;
+        const char* picture;
+    } cases[] = {
+        {3, ".#.\n###\n.#.\n"},
+        {4, ".##.\n####\n####\n.##.\n"},
+        {5, ".###.\n#####\n#####\n#####\n.###.\n"},
+        {6, "..##..\n.####.\n######\n######\n.####.\n..##..\n"},
+        {7, "..###..\n.#####.\n#######\n#######\n#######\n.#####.\n..###..\n"},
+        {8, "..####..\n.######.\n########\n########\n########\n########\n.######.\n"
+            "..####..\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        TCanvas canvas(12, 12);
+        Select(canvas.Dc(), GetStockObject(BLACK_PEN), GetStockObject(BLACK_BRUSH));
+        Ellipse(canvas.Dc(), 2, 2, 2 + c.size, 2 + c.size);
+        EXPECT_EQ(canvas.Picture(2, 2, 2 + c.size, 2 + c.size), c.picture);
+    }
+}
+
+TEST(Draw, EllipseOutlineIsOnePixelAroundTheFill) {
+    TCanvas canvas(30, 30);
+    Select(canvas.Dc(), GetStockObject(BLACK_PEN), GetStockObject(WHITE_BRUSH));
+    Ellipse(canvas.Dc(), 3, 3, 27, 20);
+    // Every row crosses the outline exactly twice on its way through the shape, and the pen
+    // takes the whole top and bottom rows.
+    for (int y = 4; y < 18; ++y) {
+        int crossings = 0;
+        for (int x = 1; x < 29; ++x) {
+            crossings += canvas.At(x, y) != canvas.At(x - 1, y);
+        }
+        EXPECT_EQ(crossings, 4) << y << "\n" << canvas.Picture(0, 0, 30, 22);
+    }
+    EXPECT_EQ(canvas.Picture(3, 3, 27, 4), canvas.Picture(3, 19, 27, 20));
+    // A region of the same box is one pixel smaller at the right and bottom.
+    HRGN region = CreateEllipticRgn(3, 3, 27, 20);
+    RECT box{};
+    GetRgnBox(region, &box);
+    EXPECT_TRUE(box == (RECT{3, 3, 26, 19}));
+    DeleteObject(region);
+}
+
 TEST(Draw, ArcDirectionPicksTheComplementaryArc) {
     TCanvas ccw(30, 30), cw(30, 30);
     Arc(ccw.Dc(), 0, 0, 30, 30, 30, 15, 0, 15); // upper half, counter-clockwise
