@@ -514,7 +514,9 @@ std::vector<TWideFigure> WideFigures(const TDevicePath& path, bool closeAll) {
 
 TWidePen WidePen(const TStroke& stroke) {
     TWidePen pen;
-    pen.width = static_cast<int>(stroke.width);
+    // Far wider than any surface; keeps the nib's integer walk inside 64 bits.
+    constexpr double kMaxWidth = 1 << 19;
+    pen.width = static_cast<int>(std::clamp(stroke.width, 1.0, kMaxWidth));
     pen.endCap = stroke.style & PS_ENDCAP_MASK;
     pen.join = stroke.style & PS_JOIN_MASK;
     pen.miterLimit = stroke.miterLimit;
@@ -527,7 +529,7 @@ TWidePen WidePen(const TStroke& stroke) {
 bool RasterizeWideLines(const std::vector<TWideFigure>& figures, const TWidePen& pen,
                         const RECT& limit, TMask& out) {
     out.Reset(RECT{0, 0, 0, 0});
-    if (pen.width < 1) {
+    if (pen.width < 1 || pen.width > (1 << 19)) {
         return false;
     }
     long long minX = LLONG_MAX, minY = LLONG_MAX, maxX = LLONG_MIN, maxY = LLONG_MIN;
