@@ -216,7 +216,10 @@ bool readPoints(TRecordReader& rec, size_t offset, DWORD count, bool small,
 
 bool playPoly(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     const bool small = type >= EMR_POLYBEZIER16;
-    const DWORD base = small ? type - EMR_POLYBEZIER16 + EMR_POLYBEZIER : type;
+    // The 16-bit records run parallel to the first seven 32-bit ones; EMR_POLYDRAW stands apart.
+    const DWORD base = type == EMR_POLYDRAW16 ? EMR_POLYDRAW
+                       : small                ? type - EMR_POLYBEZIER16 + EMR_POLYBEZIER
+                                              : type;
     HDC dc = p.dc;
     std::vector<POINT> points;
     if (base == EMR_POLYPOLYLINE || base == EMR_POLYPOLYGON) {

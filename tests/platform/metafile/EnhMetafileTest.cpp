@@ -245,6 +245,38 @@ TEST(EnhMetafileTest, FrameIsMappedOntoTheDestination) {
     DeleteEnhMetaFile(emf);
 }
 
+// Every 16-bit point record draws as its 32-bit sibling: a shape over the middle of the frame.
+TEST(EnhMetafileTest, SixteenBitPointRecordsDraw) {
+    auto pt = [](int x, int y) { return DWORD(WORD(x)) | DWORD(WORD(y)) << 16; };
+    struct TCase {
+        const char* name;
+        DWORD type;
+        std::vector<DWORD> params;
+    };
+    const DWORD typesMoveLineLine = PT_MOVETO | PT_LINETO << 8 | (PT_LINETO | PT_CLOSEFIGURE) << 16;
+    const TCase cases[] = {
+        {"polyline", EMR_POLYLINE16, {0, 0, 99, 99, 2, pt(10, 50), pt(90, 50)}},
+        {"polygon", EMR_POLYGON16, {0, 0, 99, 99, 3, pt(10, 50), pt(90, 50), pt(50, 70)}},
+        {"polydraw",
+         EMR_POLYDRAW16,
+         {0, 0, 99, 99, 3, pt(10, 50), pt(90, 50), pt(50, 20), typesMoveLineLine}},
+        {"polypolyline", EMR_POLYPOLYLINE16, {0, 0, 99, 99, 1, 2, 2, pt(10, 50), pt(90, 50)}},
+        {"polylineto", EMR_POLYLINETO16, {0, 0, 99, 99, 2, pt(10, 50), pt(90, 50)}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<BYTE> bytes =
+            TEmfBuilder().record(EMR_MOVETOEX, {10, 50}).record(c.type, c.params).bytes();
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        TCanvas canvas(100, 100);
+        RECT all{0, 0, 100, 100};
+        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        EXPECT_EQ(canvas.pixel(50, 50), 0x000000u);
+        EXPECT_EQ(canvas.pixel(50, 80), 0xFFFFFFu);
+        DeleteEnhMetaFile(emf);
+    }
+}
+
 // Recording: the records Windows writes, the bounds and the frame computed from them.
 TEST(EnhMetafileTest, RecordsInclusiveBoxesAndComputesTheFrame) {
     const WCHAR description[] = u"TPlayerEMF#0Ver.1#0#0\0";
