@@ -418,10 +418,14 @@ void TfrmImagePreview::PlayPage(HDC dc, HRGN& paintedRegion) {
         return;
     }
     m_clipDC->SetImageResolution(m_page->GetMMPerPixelX(), m_page->GetMMPerPixelY());
+    PlayPageInFrame(*m_page, *m_clipDC, dc, paintedRegion);
+}
+
+void PlayPageInFrame(TPlayerEMF& page, TClipDC& clip, HDC dc, HRGN& paintedRegion) {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    m_clipDC->GetFrameRect(left, top, right, bottom);
+    clip.GetFrameRect(left, top, right, bottom);
     const TRect visible{left, top, right - 1, bottom - 1};
     TRect full;
-    m_page->GetUnscaledBounds(full);
-    m_page->Paint(dc, full, {}, {}, visible, *m_clipDC->GetPlayTransform(), paintedRegion);
+    page.GetUnscaledBounds(full);
+    page.Paint(dc, full, {}, {}, visible, *clip.GetPlayTransform(), paintedRegion);
 }

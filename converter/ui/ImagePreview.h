@@ -101,3 +101,7 @@ private:
     std::string m_caption;
     bool m_saveMode = false;
 };
+
+// Plays page onto dc over the part of it that the clip DC's frame shows, through the frame's
+// transform. paintedRegion as for TPlayer::Paint.
+void PlayPageInFrame(TPlayerEMF& page, TClipDC& clip, HDC dc, HRGN& paintedRegion);

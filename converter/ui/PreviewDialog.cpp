@@ -383,11 +383,8 @@ bool TPreviewDialog::PlayerPartial(const TPlayer* player) const {
     if (const auto* bmp = dynamic_cast<const TPlayerBMP*>(player)) {
         return bmp->IsPartial();
     }
-    if (const auto* jpg = dynamic_cast<const TPlayerJPG*>(player)) {
-        return jpg->IsPartial();
-    }
-    if (const auto* gif = dynamic_cast<const TPlayerGIF*>(player)) {
-        return gif->IsPartial();
+    if (const auto* coded = dynamic_cast<const TCodecPlayer*>(player)) {
+        return coded->IsPartial();
     }
     return false;
 }
@@ -425,12 +422,7 @@ void TPreviewDialog::PlayPage(HDC dc, HRGN& region) {
     if (!clip || !m_page || !m_page->HeaderValid() || !m_page->RecordsValid()) {
         return;
     }
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    clip->GetFrameRect(left, top, right, bottom);
-    const TRect visible{left, top, right - 1, bottom - 1};
-    TRect full;
-    m_page->GetUnscaledBounds(full);
-    m_page->Paint(dc, full, {}, {}, visible, *clip->GetPlayTransform(), region);
+    PlayPageInFrame(*m_page, *clip, dc, region);
 }
 
 void TPreviewDialog::PaintPage(HDC dc, HRGN& region) {
