@@ -109,6 +109,7 @@ bool EnsureGuiApplication() {
     // right after its one job.
     new QApplication(g_argc, g_argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    InstallScriptedPresses();
     return QApplication::instance() != nullptr;
 }
 

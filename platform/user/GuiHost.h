@@ -22,6 +22,11 @@ bool DisplayAvailable();
 // ends.
 bool EnsureGuiApplication();
 
+// With $TALLYVANE_PRESS set (button captions separated by commas), presses those buttons in
+// order in the dialogs the program shows, one press per dialog shown; see ScriptedPresses.cpp.
+// EnsureGuiApplication calls it; nothing happens without the variable.
+void InstallScriptedPresses();
+
 // The box as a Qt dialog: caption, icon, the buttons of the MB_* type and its default button.
 // Needs the application object; answers the ID* of the button pressed, and the safe answer when
 // the dialog is closed without one.
