@@ -79,8 +79,13 @@ int main(int argc, char** argv) {
     ShotPreview(page, 3, out / "preview-jpg.png"); // "Greeting Card", JPEG
     ShotPreview(page, 1, out / "preview-gif.png"); // "Text & Lines", GIF
 
-    const fs::path pictures = fs::temp_directory_path() / "tallyvane-shots";
-    fs::create_directories(pictures);
+    // A few levels deep, so the chooser shows its tree opened down to the chosen folder.
+    const fs::path shots = fs::temp_directory_path() / "tallyvane-shots";
+    const fs::path pictures = shots / "Documents" / "Pictures";
+    for (const char* folder :
+         {"Documents/Letters", "Documents/Pictures/2005", "Documents/Reports", "Music"}) {
+        fs::create_directories(shots / folder);
+    }
     std::ofstream(pictures / "Page002.jpg") << "x";
     std::vector<std::string> targets = {(pictures / "Page001.jpg").string(),
                                         (pictures / "Page002.jpg").string()};
@@ -96,7 +101,7 @@ int main(int argc, char** argv) {
         Grab(chooser, out / "chooser-wide.png");
         tallyvane::user::SetMessageBoxPresenter({});
     }
-    fs::remove_all(pictures);
+    fs::remove_all(shots);
 
     TfrmAbout about;
     about.show();
