@@ -8,7 +8,7 @@
 #include "converter/app/JobControl.h"
 #include "converter/ui/ImagePreview.h"
 #ifdef TALLYVANE_WINDOWS
-#include "converter/ui/GuiWindows.h"
+#include "converter/app/WindowsLoader.h"
 #endif
 #include "platform/WinUser.h"
 
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv, argv + argc);
     SetCommandLineArguments(arguments);
 #ifdef TALLYVANE_WINDOWS
-    RegisterWindows();
+    RegisterWindowsOnDemand();
 #else
     TfrmImagePreview::Register();
 #endif
