@@ -37,7 +37,8 @@ TQuarter EllipseQuarter(int w, int h) {
     __int128 dy = 4 * a * a * (1 + odd);
     __int128 err = dx + dy + a * a * odd;
     int x = w - 1, row = 0;
-    while (x >= w / 2 && row < rows) {
+    // Each step moves left, down or both; the count bounds the walk should rounding stall it.
+    for (long long steps = 0; x >= w / 2 && row < rows && steps <= 2LL * (w + h); ++steps) {
         const int inset = w - 1 - x;
         if (q.outer[row] < 0) {
             q.outer[row] = inset;
@@ -211,6 +212,77 @@ TDevicePath RoundRectPixelPath(int left, int top, int right, int bottom, int wid
     }
     path.Close();
     return path;
+}
+
+std::vector<POINT> ArcPixelPoints(const RECT& box, POINT start, POINT end, bool clockwise) {
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    if (w < 1 || h < 1 || w > kMaxWalk || h > kMaxWalk) {
+        return {};
+    }
+    // The lower right quarter in walk order, relative to the centre pixel (w / 2, h / 2).
+    std::vector<POINT> quarter;
+    const TQuarter q = EllipseQuarter(w, h);
+    for (int k = 0; k < static_cast<int>(q.outer.size()); ++k) {
+        for (int inset = q.outer[k]; inset <= q.inner[k]; ++inset) {
+            quarter.push_back({w - 1 - inset - w / 2, k});
+        }
+    }
+    const int n = static_cast<int>(quarter.size());
+    if (n == 0) {
+        return {};
+    }
+    // The loop runs clockwise in the walk's frame, a quarter at a time from the right end of
+    // the middle row; counter-clockwise arcs walk the same loop with y flipped. Radials are
+    // taken from the centre pixel in that frame.
+    const int cx = box.left + w / 2, cy = box.top + h / 2;
+    const long long flip = clockwise ? 1 : -1;
+    // The first position of the loop at or past a radial. A pixel exactly on the radial
+    // counts as past it in the lower half of the frame, not in the upper half.
+    auto position = [&](POINT radial) {
+        const long long rx = radial.x - cx, ry = flip * (radial.y - cy);
+        int i = 0;
+        auto px = [&] { return static_cast<long long>(quarter[i].x); };
+        auto py = [&] { return static_cast<long long>(quarter[i].y); };
+        if (ry >= 0 && rx >= 0) {
+            while (i < n && px() * ry > py() * rx) {
+                ++i;
+            }
+            return i;
+        }
+        if (ry >= 0) {
+            while (i < n && px() * ry >= -py() * rx) {
+                ++i;
+            }
+            return 2 * n - i;
+        }
+        if (rx < 0) {
+            while (i < n && -px() * ry >= -py() * rx) {
+                ++i;
+            }
+            return 2 * n + i;
+        }
+        while (i < n && -px() * ry > py() * rx) {
+            ++i;
+        }
+        return 4 * n - i;
+    };
+    const int first = position(start);
+    int last = position(end);
+    if (last <= first) {
+        last += 4 * n;
+    }
+    std::vector<POINT> points;
+    points.reserve(static_cast<std::size_t>(last - first));
+    for (int i = first; i < last; ++i) {
+        const int quadrant = (i / n) % 4, j = i % n;
+        // Quarters 1 and 3 run backwards through the walk.
+        const POINT& p = quadrant == 0 || quadrant == 2 ? quarter[j] : quarter[n - 1 - j];
+        const int x = quadrant == 0 || quadrant == 3 ? cx + p.x : box.right - 1 - w / 2 - p.x;
+        const bool lower = quadrant < 2;
+        const int y = lower == clockwise ? cy + p.y : box.bottom - 1 - h / 2 - p.y;
+        points.push_back({x, y});
+    }
+    return points;
 }
 
 void RoundRectSpans(int left, int top, int right, int bottom, int width, int height,

@@ -9,6 +9,7 @@
 #include "platform/gdi/Path_p.h"
 
 #include <functional>
+#include <vector>
 
 namespace gdi {
 
@@ -45,6 +46,12 @@ TDevicePath RoundRectPath(double left, double top, double right, double bottom, 
 // the centres of its outline pixels (those of RoundRectRows), one pixel per step, for the
 // exclusive box.
 TDevicePath RoundRectPixelPath(int left, int top, int right, int bottom, int width, int height);
+
+// The pixels of an elliptic arc as GDI's pens trace it, for the exclusive device box: the
+// outline pixels of the box's ellipse from the radial through `start` up to (not including)
+// the first pixel at the radial through `end`, going `clockwise` on screen. The whole ellipse
+// when both radials meet the same pixel. Empty for boxes too large to walk.
+std::vector<POINT> ArcPixelPoints(const RECT& box, POINT start, POINT end, bool clockwise);
 
 // An elliptic arc on the ellipse of a box, from the radial through `start` to the radial
 // through `end`, as Béziers appended to `path` (a line to its start when `connect`, else a

@@ -164,6 +164,48 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
 
 enum class TArcKind { Arc, ArcTo, Chord, Pie };
 
+// Draws an arc, chord or pie on an upright inclusive device box the way GDI's pens trace it:
+// through the ellipse's outline pixels, a pie closing through the centre pixel. An
+// inside-frame pen traces a box taken in by half its width.
+void DrawArcPixels(TDeviceContext& dc, TArcKind kind, const RECT& box, TPointD start, TPointD end,
+                   bool clockwise) {
+    TDcState& s = dc.State();
+    const TStroke stroke = MakeStroke(dc);
+    RECT trace{box.left, box.top, box.right + 1, box.bottom + 1};
+    if (stroke.insideFrame) {
+        const int w = static_cast<int>(std::lround(stroke.width));
+        const RECT inset{trace.left + w / 2, trace.top + w / 2, trace.right - (w - 1) / 2,
+                         trace.bottom - (w - 1) / 2};
+        if (inset.right > inset.left && inset.bottom > inset.top) {
+            trace = inset;
+        }
+    }
+    const std::vector<POINT> points =
+        ArcPixelPoints(trace, {RoundCoord(start.x), RoundCoord(start.y)},
+                       {RoundCoord(end.x), RoundCoord(end.y)}, clockwise);
+    TDevicePath figure;
+    if (kind == TArcKind::ArcTo) {
+        const POINT cp = s.m_currentPos;
+        figure.MoveTo(DevicePoint(dc, cp.x, cp.y));
+    }
+    for (const POINT& p : points) {
+        figure.Add({double(p.x), double(p.y)}, figure.IsEmpty() ? PT_MOVETO : PT_LINETO);
+    }
+    if (kind == TArcKind::Pie) {
+        const int w = trace.right - trace.left, h = trace.bottom - trace.top;
+        figure.Add({double(trace.left + w / 2), double(trace.top + h / 2)},
+                   figure.IsEmpty() ? PT_MOVETO : PT_LINETO);
+    }
+    if (figure.points.size() < 2) {
+        return;
+    }
+    if (kind == TArcKind::Chord || kind == TArcKind::Pie) {
+        figure.Close();
+        FillDevicePath(dc, figure, WINDING, RealizeBrush(dc, s.m_brush.Get()));
+    }
+    StrokeDevicePath(dc, figure, stroke);
+}
+
 BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, int xs, int ys,
              int xe, int ye) {
     TDeviceContext* dc = GdiLookupDC(hdc);
@@ -204,7 +246,20 @@ BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, i
         figure.MoveTo(DevicePoint(*dc, cp.x, cp.y));
     }
     TPointD last;
-    if (InclusiveBox(*dc, left, top, right, bottom, box, true)) {
+    const bool upright = InclusiveBox(*dc, left, top, right, bottom, box, true);
+    if (upright && !PathOpen(*dc)) {
+        // Drawn directly, the arc follows the outline pixels of the box's ellipse.
+        DrawArcPixels(*dc, kind, box, start, end, clockwise);
+        if (kind == TArcKind::ArcTo) {
+            TDevicePath scratch;
+            last = AppendArc(scratch, box.left, box.top, box.right, box.bottom, start, end,
+                             clockwise, false);
+            const TPointD l = dc->ToLogical(last.x, last.y);
+            s.m_currentPos = {RoundCoord(l.x), RoundCoord(l.y)};
+        }
+        return TRUE;
+    }
+    if (upright) {
         if (kind == TArcKind::Pie) {
             figure.MoveTo({(box.left + box.right) / 2.0, (box.top + box.bottom) / 2.0});
         }

@@ -264,6 +264,33 @@ TEST(Draw, EllipseOutlineIsOnePixelAroundTheFill) {
     DeleteObject(region);
 }
 
+TEST(Draw, ArcFollowsTheEllipseOutlinePixels) {
+    // With both radials through the same point an arc goes once round the ellipse Ellipse
+    // draws and leaves out only its last pixel, just before where it started.
+    const struct {
+        int direction;
+        POINT missing;
+    } cases[] = {{AD_COUNTERCLOCKWISE, {23, 10}}, {AD_CLOCKWISE, {23, 9}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.direction);
+        TCanvas ellipse(30, 30), arc(30, 30);
+        SelectObject(ellipse.Dc(), GetStockObject(NULL_BRUSH));
+        Ellipse(ellipse.Dc(), 4, 3, 24, 17);
+        SetArcDirection(arc.Dc(), c.direction);
+        Arc(arc.Dc(), 4, 3, 24, 17, 40, 10, 40, 10);
+        int differ = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 30; ++x) {
+                if (ellipse.At(x, y) != arc.At(x, y)) {
+                    ++differ;
+                    EXPECT_TRUE(x == c.missing.x && y == c.missing.y) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_EQ(differ, 1) << arc.Picture(0, 0, 30, 20);
+    }
+}
+
 TEST(Draw, ArcDirectionPicksTheComplementaryArc) {
     TCanvas ccw(30, 30), cw(30, 30);
     Arc(ccw.Dc(), 0, 0, 30, 30, 30, 15, 0, 15); // upper half, counter-clockwise
