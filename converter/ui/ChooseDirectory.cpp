@@ -215,16 +215,16 @@ void TfrmChooseDirectory::Open(const std::string& directory, std::vector<std::st
 }
 
 bool TfrmChooseDirectory::ChooseMany(std::string& directory, std::vector<std::string>& targets) {
-    Open(directory, targets, true);
-    if (exec() != QDialog::Accepted) {
-        return false;
-    }
-    directory = m_directory;
-    return true;
+    return Choose(directory, targets, true);
 }
 
 bool TfrmChooseDirectory::ChooseOne(std::string& directory, std::vector<std::string>& targets) {
-    Open(directory, targets, false);
+    return Choose(directory, targets, false);
+}
+
+bool TfrmChooseDirectory::Choose(std::string& directory, std::vector<std::string>& targets,
+                                 bool many) {
+    Open(directory, targets, many);
     if (exec() != QDialog::Accepted) {
         return false;
     }

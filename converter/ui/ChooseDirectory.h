@@ -47,6 +47,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    bool Choose(std::string& directory, std::vector<std::string>& targets, bool many);
     void FillFileList();
     // Selects the current directory in the tree, its parents expanded, and scrolls it into view.
     void RevealDirectory();
