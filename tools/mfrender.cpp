@@ -88,20 +88,22 @@ void defaultSize(const ENHMETAHEADER& h, int& width, int& height) {
     height = std::max(1, int(std::lround(hgt)));
 }
 
+// Written a row at a time: on a machine where first touching memory is dear, holding the whole
+// file image would cost as much as the drawing of a small page.
 bool writeBmp(const char* path, const BYTE* pixels, int width, int height) {
     const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
     const size_t imageSize = stride * size_t(height);
-    std::vector<BYTE> file(54 + imageSize, 0);
+    BYTE header[54] = {};
     auto put16 = [&](size_t at, unsigned v) {
-        file[at] = BYTE(v);
-        file[at + 1] = BYTE(v >> 8);
+        header[at] = BYTE(v);
+        header[at + 1] = BYTE(v >> 8);
     };
     auto put32 = [&](size_t at, DWORD v) {
         for (int i = 0; i < 4; ++i)
-            file[at + i] = BYTE(v >> (8 * i));
+            header[at + i] = BYTE(v >> (8 * i));
     };
     put16(0, 0x4D42);
-    put32(2, DWORD(file.size()));
+    put32(2, DWORD(sizeof header + imageSize));
     put32(10, 54);
     put32(14, 40);
     put32(18, DWORD(width));
@@ -111,19 +113,20 @@ bool writeBmp(const char* path, const BYTE* pixels, int width, int height) {
     put32(34, DWORD(imageSize));
     put32(38, 3780);
     put32(42, 3780);
-    for (int y = 0; y < height; ++y) {
-        const BYTE* src = pixels + size_t(height - 1 - y) * size_t(width) * 4;
-        BYTE* dst = file.data() + 54 + stride * size_t(y);
-        for (int x = 0; x < width; ++x) {
-            dst[x * 3] = src[x * 4];
-            dst[x * 3 + 1] = src[x * 4 + 1];
-            dst[x * 3 + 2] = src[x * 4 + 2];
-        }
-    }
     FILE* out = std::fopen(path, "wb");
     if (!out)
         return false;
-    const bool ok = std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    bool ok = std::fwrite(header, 1, sizeof header, out) == sizeof header;
+    std::vector<BYTE> row(stride, 0);
+    for (int y = 0; ok && y < height; ++y) {
+        const BYTE* src = pixels + size_t(height - 1 - y) * size_t(width) * 4;
+        for (int x = 0; x < width; ++x) {
+            row[x * 3] = src[x * 4];
+            row[x * 3 + 1] = src[x * 4 + 1];
+            row[x * 3 + 2] = src[x * 4 + 2];
+        }
+        ok = std::fwrite(row.data(), 1, stride, out) == stride;
+    }
     return std::fclose(out) == 0 && ok;
 }
 
