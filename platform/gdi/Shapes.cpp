@@ -164,6 +164,23 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
 
 enum class TArcKind { Arc, ArcTo, Chord, Pie };
 
+// Where ArcTo leaves the current position: the point where the radial through (xe, ye) meets
+// the ellipse of the logical box as the call gives it (not taken in at the right and bottom).
+POINT ArcEndPoint(int left, int top, int right, int bottom, int xe, int ye) {
+    const double cx = (double(left) + right) / 2, cy = (double(top) + bottom) / 2;
+    const double rx = std::fabs(double(right) - left) / 2, ry = std::fabs(double(bottom) - top) / 2;
+    const double dx = xe - cx, dy = ye - cy;
+    if (rx == 0 || ry == 0 || (dx == 0 && dy == 0)) {
+        return {RoundCoord(cx + rx), RoundCoord(cy)};
+    }
+    const double t = 1 / std::hypot(dx / rx, dy / ry);
+    return {RoundCoord(cx + t * dx), RoundCoord(cy + t * dy)};
+}
+
+// Circles of AngleArc beyond this radius or centre are drawn from curves: their box would not
+// fit the coordinate range.
+constexpr int kMaxArcRadius = 1 << 28;
+
 // Draws an arc, chord or pie on an upright inclusive device box the way GDI's pens trace it:
 // through the ellipse's outline pixels, a pie closing through the centre pixel. An
 // inside-frame pen traces a box taken in by half its width.
@@ -206,6 +223,9 @@ void DrawArcPixels(TDeviceContext& dc, TArcKind kind, const RECT& box, TPointD s
     StrokeDevicePath(dc, figure, stroke);
 }
 
+void ArcGeometry(TDeviceContext& dc, TArcKind kind, int left, int top, int right, int bottom,
+                 int xs, int ys, int xe, int ye);
+
 BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, int xs, int ys,
              int xe, int ye) {
     TDeviceContext* dc = GdiLookupDC(hdc);
@@ -231,6 +251,14 @@ BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, i
     if (!ok) {
         return FALSE;
     }
+    ArcGeometry(*dc, kind, left, top, right, bottom, xs, ys, xe, ye);
+    return TRUE;
+}
+
+// Draws an arc, chord or pie, or adds it to the open path.
+void ArcGeometry(TDeviceContext& dcRef, TArcKind kind, int left, int top, int right, int bottom,
+                 int xs, int ys, int xe, int ye) {
+    TDeviceContext* dc = &dcRef;
     TDcState& s = dc->State();
     // The arc is built on the inclusive device box; its direction is seen on the device, so a
     // mapping that flips one axis turns it around.
@@ -251,13 +279,9 @@ BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, i
         // Drawn directly, the arc follows the outline pixels of the box's ellipse.
         DrawArcPixels(*dc, kind, box, start, end, clockwise);
         if (kind == TArcKind::ArcTo) {
-            TDevicePath scratch;
-            last = AppendArc(scratch, box.left, box.top, box.right, box.bottom, start, end,
-                             clockwise, false);
-            const TPointD l = dc->ToLogical(last.x, last.y);
-            s.m_currentPos = {RoundCoord(l.x), RoundCoord(l.y)};
+            s.m_currentPos = ArcEndPoint(left, top, right, bottom, xe, ye);
         }
-        return TRUE;
+        return;
     }
     if (upright) {
         if (kind == TArcKind::Pie) {
@@ -294,10 +318,8 @@ BOOL DrawArc(HDC hdc, TArcKind kind, int left, int top, int right, int bottom, i
         OutputFigure(*dc, figure, kind == TArcKind::Chord || kind == TArcKind::Pie);
     }
     if (kind == TArcKind::ArcTo) {
-        const TPointD l = dc->ToLogical(last.x, last.y);
-        s.m_currentPos = {RoundCoord(l.x), RoundCoord(l.y)};
+        s.m_currentPos = ArcEndPoint(left, top, right, bottom, xe, ye);
     }
-    return TRUE;
 }
 
 } // namespace
@@ -434,9 +456,31 @@ BOOL AngleArc(HDC hdc, int x, int y, DWORD radius, FLOAT startAngle, FLOAT sweep
         return FALSE;
     }
     TDcState& s = dc->State();
+    const double r = radius;
+    const double fullTurns = std::fabs(sweepAngle) / 360.0;
+    if (!PathOpen(*dc) && s.m_toDevice.IsAxisAligned() && sweepAngle != 0 && fullTurns <= 1 &&
+        radius <= static_cast<DWORD>(kMaxArcRadius) && std::abs(x) <= kMaxArcRadius &&
+        std::abs(y) <= kMaxArcRadius) {
+        // Drawn directly, AngleArc is ArcTo on the circle's box from the start point to the
+        // end point, counter-clockwise for a positive sweep.
+        const double a0 = startAngle * std::numbers::pi / 180.0;
+        const double a1 = (startAngle + sweepAngle) * std::numbers::pi / 180.0;
+        const POINT from{RoundCoord(x + r * std::cos(a0)), RoundCoord(y - r * std::sin(a0))};
+        const POINT to{RoundCoord(x + r * std::cos(a1)), RoundCoord(y - r * std::sin(a1))};
+        // Both ends on one pixel would make a whole turn of a short arc.
+        if (fullTurns == 1 || from.x != to.x || from.y != to.y) {
+            const int direction = s.m_arcDirection;
+            s.m_arcDirection = sweepAngle > 0 ? AD_COUNTERCLOCKWISE : AD_CLOCKWISE;
+            const int ri = static_cast<int>(radius);
+            ArcGeometry(*dc, TArcKind::ArcTo, x - ri, y - ri, x + ri, y + ri, from.x, from.y, to.x,
+                        to.y);
+            s.m_arcDirection = direction;
+            s.m_currentPos = to;
+            return TRUE;
+        }
+    }
     // Angles are counter-clockwise in logical space, y up; the arc is built there and
     // transformed, then joined to the current position by a line.
-    const double r = radius;
     const double a0 = startAngle * std::numbers::pi / 180.0;
     double sweep = sweepAngle * std::numbers::pi / 180.0;
     // Turns beyond the first retrace the same circle; only where the arc ends still counts.

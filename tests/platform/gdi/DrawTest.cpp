@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 using namespace gdi;
@@ -288,6 +290,26 @@ TEST(Draw, ArcFollowsTheEllipseOutlinePixels) {
             }
         }
         EXPECT_EQ(differ, 1) << arc.Picture(0, 0, 30, 20);
+    }
+}
+
+TEST(Draw, AngleArcIsArcToOnTheCirclesBox) {
+    for (const float sweep : {90.0f, -135.0f, 360.0f}) {
+        SCOPED_TRACE(sweep);
+        TCanvas angle(40, 40), arcTo(40, 40);
+        MoveToEx(angle.Dc(), 2, 30, nullptr);
+        AngleArc(angle.Dc(), 20, 20, 12, 30, sweep);
+        const double end = (30 + sweep) * std::numbers::pi / 180;
+        const POINT to{static_cast<LONG>(std::lround(20 + 12 * std::cos(end))),
+                       static_cast<LONG>(std::lround(20 - 12 * std::sin(end)))};
+        MoveToEx(arcTo.Dc(), 2, 30, nullptr);
+        SetArcDirection(arcTo.Dc(), sweep > 0 ? AD_COUNTERCLOCKWISE : AD_CLOCKWISE);
+        ArcTo(arcTo.Dc(), 8, 8, 32, 32, 30, 14, to.x, to.y);
+        EXPECT_EQ(angle.Picture(0, 0, 40, 40), arcTo.Picture(0, 0, 40, 40));
+        POINT at{};
+        GetCurrentPositionEx(angle.Dc(), &at);
+        EXPECT_EQ(at.x, to.x);
+        EXPECT_EQ(at.y, to.y);
     }
 }
 
