@@ -134,9 +134,9 @@ void TfrmAbout::keyPressEvent(QKeyEvent*) {
 
 void ShowAboutWindow(QWidget* owner) {
     if (!tallyvane::user::EnsureGuiApplication()) {
-        ShowPageMessage(
-            TMessageKind::Error,
-            "The about window needs a display, and there is none (DISPLAY is not set).");
+        const std::string text = "The about window needs a display, and there is none (" +
+                                 tallyvane::user::MissingDisplayReason() + ").";
+        ShowPageMessage(TMessageKind::Error, text.c_str());
         return;
     }
     TfrmAbout about(owner);

@@ -546,9 +546,10 @@ bool TPreviewDialog::ChooseTargetDirectory() {
 TfrmImagePreview::TPreviewResult ShowPreviewWindow(TfrmImagePreview& worker,
                                                    const std::string& directory, bool saveMode) {
     if (!tallyvane::user::EnsureGuiApplication()) {
-        ShowPageMessage(TMessageKind::Error,
-                        "The preview needs a display, and there is none (DISPLAY is not set).\n"
-                        "Nothing has been converted.");
+        const std::string text = "The preview needs a display, and there is none (" +
+                                 tallyvane::user::MissingDisplayReason() +
+                                 ").\nNothing has been converted.";
+        ShowPageMessage(TMessageKind::Error, text.c_str());
         return {};
     }
     TPreviewDialog dialog(worker);

@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <string>
+#include <string_view>
+
+#include <dlfcn.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -91,11 +95,54 @@ QMessageBox::Icon IconOf(UINT type) {
     }
 }
 
+// Connects to the X server $DISPLAY names and hangs up. The X client library is the one Qt's
+// own X platform loads; without it the answer is yes and Qt decides.
+bool XServerAnswers() {
+    void* library = ::dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (!library) {
+        return true;
+    }
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<Connect>(::dlsym(library, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(::dlsym(library, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<Disconnect>(::dlsym(library, "xcb_disconnect"));
+    bool answers = true;
+    if (connect && hasError && disconnect) {
+        // xcb_connect always returns a connection object; a failed one reports its error.
+        void* connection = connect(nullptr, nullptr);
+        answers = connection && hasError(connection) == 0;
+        disconnect(connection);
+    }
+    ::dlclose(library);
+    return answers;
+}
+
 } // namespace
 
+std::string MissingDisplayReason() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool chosen = platform && *platform;
+    // A platform chosen by name (offscreen, wayland, ...) is Qt's to start; so is Wayland.
+    if (chosen ? std::string_view(platform).substr(0, 3) != "xcb"
+               : EnvironmentSet("WAYLAND_DISPLAY")) {
+        return {};
+    }
+    if (!EnvironmentSet("DISPLAY")) {
+        return "DISPLAY is not set";
+    }
+    // Qt ends the process when its platform cannot start, so an X server that is named but
+    // does not answer is found out first, once per process.
+    static const bool reachable = XServerAnswers();
+    if (!reachable) {
+        return std::string("the display ") + std::getenv("DISPLAY") + " cannot be reached";
+    }
+    return {};
+}
+
 bool DisplayAvailable() {
-    return EnvironmentSet("QT_QPA_PLATFORM") || EnvironmentSet("DISPLAY") ||
-           EnvironmentSet("WAYLAND_DISPLAY");
+    return MissingDisplayReason().empty();
 }
 
 bool EnsureGuiApplication() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <QImage>
 
@@ -13,9 +14,13 @@
 
 namespace tallyvane::user {
 
-// True when a window can be shown: a display server is named in the environment ($DISPLAY,
-// $WAYLAND_DISPLAY) or a Qt platform is chosen explicitly ($QT_QPA_PLATFORM, e.g. offscreen).
+// True when a window can be shown: a Qt platform is chosen explicitly ($QT_QPA_PLATFORM, e.g.
+// offscreen), or a display server is named in the environment ($WAYLAND_DISPLAY, or $DISPLAY
+// when that X server answers).
 bool DisplayAvailable();
+// Why no window can be shown ("DISPLAY is not set", "the display :5 cannot be reached"), for
+// the messages that say so; empty when one can.
+std::string MissingDisplayReason();
 
 // Makes sure the process has its Qt application object, creating it on first use. False when no
 // display is available or the application cannot be made. The object lives until the process

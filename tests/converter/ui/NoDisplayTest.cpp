@@ -56,6 +56,19 @@ TEST_F(NoDisplay, APreviewSaysSoOnceAndConvertsNothing) {
     }
 }
 
+TEST_F(NoDisplay, ADisplayThatDoesNotAnswerIsNoDisplay) {
+    // Starting the window system there would end the program before it could say anything.
+    WritePage("page.emf");
+    const TRun run = Run(
+        {"at:CONVERT", "st:FILE", "dt:FILE", "ifn:page.emf", "ofn:page", "psn:3", "cem:SENDTOMAIL"},
+        {{"DISPLAY", ":9999"}});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_FALSE(fs::exists(m_dir / "page.jpg"));
+    EXPECT_EQ(Logged(), Lines{"error\tError\tThe preview needs a display, and there is none (the "
+                              "display :9999 cannot be reached).\\nNothing has been "
+                              "converted.\tOK\tOK"});
+}
+
 TEST_F(NoDisplay, TheAboutWindowSaysSo) {
     const TRun run = Run({"at:SPLASHSCREEN"}, kNoDisplay);
     EXPECT_EQ(run.status, 0) << run.errors;
