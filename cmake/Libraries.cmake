@@ -11,7 +11,14 @@ endfunction()
 # a third of a short conversion went into mapping and relocating them. Where the system has
 # archives of Cairo, pixman, fontconfig (with expat) and libjpeg they are linked in instead;
 # FreeType, HarfBuzz and libpng stay shared, as HarfBuzz needs the shared FreeType in any case.
-option(TALLYVANE_STATIC_GRAPHICS "Link Cairo, pixman, fontconfig and libjpeg statically" ON)
+# Sanitizer builds keep the shared libraries, where the leak suppressions find fontconfig by name.
+if(TALLYVANE_SANITIZE)
+    set(tallyvane_static_graphics_default OFF)
+else()
+    set(tallyvane_static_graphics_default ON)
+endif()
+option(TALLYVANE_STATIC_GRAPHICS "Link Cairo, pixman, fontconfig and libjpeg statically"
+    ${tallyvane_static_graphics_default})
 add_library(tallyvane_graphics INTERFACE)
 target_include_directories(tallyvane_graphics SYSTEM INTERFACE
     $<TARGET_PROPERTY:PkgConfig::CAIRO,INTERFACE_INCLUDE_DIRECTORIES>
