@@ -91,7 +91,7 @@ TfrmChooseDirectory::TfrmChooseDirectory(QWidget* owner) : QDialog(owner) {
 
     // The model reads directories in the background and sorts them afterwards: each folder on
     // the way to the chosen one that arrives, and each sort, may move it, so it is shown again
-    // until the user takes over the tree.
+    // until the user takes over the tree (scrolls it, clicks it, opens or closes a folder).
     connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
         if (m_revealing && IsAncestorOrSelf(loaded.toLocal8Bit().toStdString(), m_directory)) {
             RevealDirectory();
@@ -102,9 +102,16 @@ TfrmChooseDirectory::TfrmChooseDirectory(QWidget* owner) : QDialog(owner) {
             RevealDirectory();
         }
     });
-    connect(m_directoryListBox, &QAbstractItemView::pressed, this, [this] { m_revealing = false; });
+    const auto userTakesOver = [this] {
+        if (!m_inReveal) {
+            m_revealing = false;
+        }
+    };
+    connect(m_directoryListBox, &QAbstractItemView::pressed, this, userTakesOver);
+    connect(m_directoryListBox, &QTreeView::expanded, this, userTakesOver);
+    connect(m_directoryListBox, &QTreeView::collapsed, this, userTakesOver);
     connect(m_directoryListBox->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
-            [this] { m_revealing = false; });
+            userTakesOver);
 
     m_driveComboBox = new QComboBox(this);
     m_driveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
@@ -188,6 +195,7 @@ void TfrmChooseDirectory::RevealDirectory() {
     if (!index.isValid()) {
         return;
     }
+    m_inReveal = true;
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
         m_directoryListBox->expand(parent);
     }
@@ -195,6 +203,7 @@ void TfrmChooseDirectory::RevealDirectory() {
         m_directoryListBox->setCurrentIndex(index);
     }
     m_directoryListBox->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_inReveal = false;
 }
 
 void TfrmChooseDirectory::FillFileList() {

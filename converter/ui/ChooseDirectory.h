@@ -59,7 +59,8 @@ private:
     bool m_editedMany = false;
     bool m_editedOne = false;
     bool m_settingMask = false;
-    bool m_revealing = false; // the tree follows m_directory until the user scrolls or clicks it
+    bool m_revealing = false; // the tree follows m_directory until the user takes it over
+    bool m_inReveal = false;  // the tree's changes are the chooser's own, not the user's
     std::string m_directory;
 
     QFileSystemModel* m_model = nullptr;
