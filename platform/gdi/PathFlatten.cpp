@@ -1,29 +1,51 @@
 // Flattening Bézier curves into line segments.
 #include "platform/gdi/Path_p.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gdi {
 namespace {
 
-// Curves are split until their control points lie within this distance (device pixels) of
-// the chord: well under the half pixel at which an aliased edge would move.
-constexpr double kFlatness = 0.1;
-constexpr int kMaxDepth = 16;
+// A curve piece is drawn as its chord once both control points lie between its ends along
+// the chord's major axis and within a pixel of the chord across it; pieces are halved at most
+// eight times. The tolerance is coarse on purpose: GDI's curves cut their bends by up to a
+// pixel, and drawing them finer moves their aliased edges off GDI's.
+constexpr double kTolerance = 1.0;
+constexpr int kMaxDepth = 8;
+
+bool Between(double v, double a, double b) {
+    return v >= std::min(a, b) && v <= std::max(a, b);
+}
+
+bool FlatEnough(TPointD p0, TPointD p1, TPointD p2, TPointD p3) {
+    const double dx = p3.x - p0.x, dy = p3.y - p0.y;
+    if (std::fabs(dy) <= std::fabs(dx)) {
+        if (!Between(p1.x, p0.x, p3.x) || !Between(p2.x, p0.x, p3.x)) {
+            return false;
+        }
+        if (std::fabs(dx) < 0.5) {
+            return true;
+        }
+        const double slope = dy / dx;
+        return std::fabs(p1.y - p0.y - slope * (p1.x - p0.x)) <= kTolerance &&
+               std::fabs(p2.y - p0.y - slope * (p2.x - p0.x)) <= kTolerance;
+    }
+    if (!Between(p1.y, p0.y, p3.y) || !Between(p2.y, p0.y, p3.y)) {
+        return false;
+    }
+    if (std::fabs(dy) < 0.5) {
+        return true;
+    }
+    const double slope = dx / dy;
+    return std::fabs(p1.x - p0.x - slope * (p1.y - p0.y)) <= kTolerance &&
+           std::fabs(p2.x - p0.x - slope * (p2.y - p0.y)) <= kTolerance;
+}
 
 void FlattenCurve(TPointD p0, TPointD p1, TPointD p2, TPointD p3, int depth,
                   std::vector<TPointD>& out) {
-    const double dx = p3.x - p0.x, dy = p3.y - p0.y;
-    const double length = std::hypot(dx, dy);
-    double d1, d2;
-    if (length < 1e-9) {
-        d1 = std::hypot(p1.x - p0.x, p1.y - p0.y);
-        d2 = std::hypot(p2.x - p0.x, p2.y - p0.y);
-    } else {
-        d1 = std::fabs((p1.x - p0.x) * dy - (p1.y - p0.y) * dx) / length;
-        d2 = std::fabs((p2.x - p0.x) * dy - (p2.y - p0.y) * dx) / length;
-    }
-    if (depth >= kMaxDepth || !std::isfinite(d1 + d2) || (d1 <= kFlatness && d2 <= kFlatness)) {
+    const bool finite = std::isfinite(p0.x + p0.y + p1.x + p1.y + p2.x + p2.y + p3.x + p3.y);
+    if (depth >= kMaxDepth || !finite || FlatEnough(p0, p1, p2, p3)) {
         out.push_back(p3);
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -310,6 +311,46 @@ TEST(Draw, AngleArcIsArcToOnTheCirclesBox) {
         GetCurrentPositionEx(angle.Dc(), &at);
         EXPECT_EQ(at.x, to.x);
         EXPECT_EQ(at.y, to.y);
+    }
+}
+
+TEST(Draw, FlattenedCurvesStayWithinAPixel) {
+    TCanvas canvas(10, 10);
+    HDC dc = canvas.Dc();
+    const POINT curve[4] = {{10, 200}, {10, 10}, {300, 10}, {300, 150}};
+    BeginPath(dc);
+    MoveToEx(dc, curve[0].x, curve[0].y, nullptr);
+    PolyBezierTo(dc, curve + 1, 3);
+    EndPath(dc);
+    ASSERT_TRUE(FlattenPath(dc));
+    const int count = GetPath(dc, nullptr, nullptr, 0);
+    ASSERT_GT(count, 8);
+    std::vector<POINT> points(count);
+    std::vector<BYTE> types(count);
+    ASSERT_EQ(GetPath(dc, points.data(), types.data(), count), count);
+    EXPECT_LT(count, 80); // a pixel of tolerance, not a segment per pixel
+    EXPECT_EQ(points.back().x, 300);
+    EXPECT_EQ(points.back().y, 150);
+    // Every vertex and every chord's middle lies near the curve.
+    auto distance = [&](double x, double y) {
+        double best = 1e9;
+        for (int i = 0; i <= 2000; ++i) {
+            const double t = i / 2000.0, u = 1 - t;
+            const double bx = u * u * u * curve[0].x + 3 * u * u * t * curve[1].x +
+                              3 * u * t * t * curve[2].x + t * t * t * curve[3].x;
+            const double by = u * u * u * curve[0].y + 3 * u * u * t * curve[1].y +
+                              3 * u * t * t * curve[2].y + t * t * t * curve[3].y;
+            best = std::min(best, std::hypot(bx - x, by - y));
+        }
+        return best;
+    };
+    for (int i = 0; i < count; ++i) {
+        EXPECT_LE(distance(points[i].x, points[i].y), 1.0) << i;
+        if (i > 0) {
+            const double mx = (points[i - 1].x + points[i].x) / 2.0;
+            const double my = (points[i - 1].y + points[i].y) / 2.0;
+            EXPECT_LE(distance(mx, my), 1.5) << i;
+        }
     }
 }
 
