@@ -730,29 +730,39 @@ public:
                     spacing[i] = cumulative[i] - (i ? cumulative[i - 1] : 0);
             }
         }
-        // Bounds: the text box from the reference point by the alignment, and the rectangle.
+        // Bounds, which become the frame of a page converted from a Windows metafile: the text
+        // cell placed by the alignment at the call's own point (also under TA_UPDATECP), a unit
+        // wider on its open sides, reaching a whole cell height above a baseline. Neither the
+        // escapement nor the opaque rectangle widens it.
         TEXTMETRICW tm{};
         GetTextMetricsW(hdc, &tm);
         LONG width = 0;
         for (UINT i = 0; i < count; ++i)
             width += spacing[i * pairs];
         const UINT align = dc.State().m_textAlign;
-        POINT ref{x, y};
-        if (align & TA_UPDATECP)
-            ref = dc.State().m_currentPos;
-        double left = ref.x, top = ref.y;
-        if ((align & TA_CENTER) == TA_CENTER)
-            left -= width / 2.0;
-        else if (align & TA_RIGHT)
-            left -= width;
-        if ((align & TA_BASELINE) == TA_BASELINE)
-            top -= tm.tmAscent;
-        else if (align & TA_BOTTOM)
-            top -= tm.tmHeight;
+        double left, right, top, bottom;
+        if ((align & TA_CENTER) == TA_CENTER) {
+            left = x - width / 2 - 1;
+            right = x + width / 2 + 1;
+        } else if (align & TA_RIGHT) {
+            left = x - width - 1;
+            right = x;
+        } else {
+            left = x;
+            right = x + width + 1;
+        }
+        if ((align & TA_BASELINE) == TA_BASELINE) {
+            top = y - tm.tmHeight - 1;
+            bottom = y + tm.tmDescent + 1;
+        } else if (align & TA_BOTTOM) {
+            top = y - tm.tmHeight - 1;
+            bottom = y;
+        } else {
+            top = y;
+            bottom = y + tm.tmHeight + 1;
+        }
         if (count)
-            boundBox(dc, left, top, left + width, top + tm.tmHeight, 0);
-        if (rect && (options & ETO_OPAQUE))
-            boundBox(dc, rect->left, rect->top, rect->right - 1, rect->bottom - 1, 0);
+            boundBox(dc, left, top, right, bottom, 0);
 
         const bool hasRect = rect && (options & (ETO_OPAQUE | ETO_CLIPPED));
         const size_t stringAt = 76;

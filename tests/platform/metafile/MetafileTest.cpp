@@ -124,6 +124,73 @@ TEST(MetafileTest, PictureSizeBecomesTheFrame) {
     DeleteEnhMetaFile(emf);
 }
 
+// A metafile made from an enhanced one carries the original in comment escapes; when its
+// checksum holds, the original comes back whole instead of the records drawn for old readers.
+TEST(MetafileTest, EmbeddedEnhancedMetafileComesBackWhenItsChecksumHolds) {
+    const RECT frame{0, 0, 2646, 1323}; // 100 x 50 screen pixels
+    HDC rec = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+    SelectObject(rec, GetStockObject(BLACK_BRUSH));
+    Rectangle(rec, 0, 0, 100, 50);
+    HENHMETAFILE original = CloseEnhMetaFile(rec);
+    std::vector<BYTE> emf(GetEnhMetaFileBits(original, 0, nullptr));
+    GetEnhMetaFileBits(original, UINT(emf.size()), emf.data());
+    DeleteEnhMetaFile(original);
+    ASSERT_EQ(emf.size() % 2, 0u);
+
+    // Two pieces, then the drawing for older readers.
+    auto piece = [&](size_t from, size_t size) {
+        std::vector<WORD> p = {15, WORD(34 + size), 0x4D57, 0x4346, 1, 0, 0, 1, 0, 0, 0, 2, 0};
+        auto add32 = [&](DWORD v) { p.insert(p.end(), {WORD(v), WORD(v >> 16)}); };
+        add32(DWORD(size));
+        add32(DWORD(emf.size() - from - size));
+        add32(DWORD(emf.size()));
+        for (size_t i = from; i < from + size; i += 2)
+            p.push_back(WORD(emf[i] | emf[i + 1] << 8));
+        return p;
+    };
+    const size_t half = emf.size() / 4 * 2;
+    TWmfBuilder b = blueLeftHalf();
+    TWmfBuilder withCopy;
+    withCopy.record(META_ESCAPE, piece(0, half))
+        .record(META_ESCAPE, piece(half, emf.size() - half));
+    std::vector<BYTE> bytes = withCopy.bytes();
+    const std::vector<BYTE> drawing = b.bytes();
+    bytes.erase(bytes.end() - 6, bytes.end()); // the EOF record
+    bytes.insert(bytes.end(), drawing.begin() + 18, drawing.end());
+    const DWORD words = DWORD(bytes.size() / 2);
+    std::memcpy(bytes.data() + 6, &words, 4);
+    WORD sum = 0;
+    for (size_t i = 0; i < bytes.size(); i += 2)
+        sum = WORD(sum + (bytes[i] | bytes[i + 1] << 8));
+    const WORD checksum = WORD(0x10000 - sum); // first piece, word 11 of its record
+    std::memcpy(bytes.data() + 18 + 22, &checksum, 2);
+
+    struct {
+        const char* name;
+        bool intact;
+    } cases[] = {{"checksum holds", true}, {"edited since", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> file = bytes;
+        if (!c.intact)
+            file[18 + 22] ^= 1;
+        HENHMETAFILE converted =
+            SetWinMetaFileBits(UINT(file.size()), file.data(), nullptr, nullptr);
+        ASSERT_NE(converted, nullptr);
+        ENHMETAHEADER h{};
+        GetEnhMetaFileHeader(converted, sizeof h, &h);
+        if (c.intact) {
+            EXPECT_EQ(h.rclFrame.right, frame.right);
+            EXPECT_EQ(h.rclFrame.bottom, frame.bottom);
+        } else {
+            int width = 0, height = 0;
+            DefaultSize(converted, width, height);
+            EXPECT_EQ(width, 512) << "the blue half of the screen";
+        }
+        DeleteEnhMetaFile(converted);
+    }
+}
+
 // Escapes are passed over (never a call into code named by the file), object indices are
 // checked, and drawing goes on after every refused record.
 TEST(MetafileTest, EscapesAndBadObjectIndicesDoNotStopPlayback) {
