@@ -44,6 +44,15 @@ else()
         PkgConfig::FREETYPE PkgConfig::PNG JPEG::JPEG)
 endif()
 
+# Programs that draw large pictures take their large blocks in huge pages (see the file).
+# Sanitizer builds keep their own allocator, which checks that new and delete match.
+function(tallyvane_large_allocations target)
+    if(NOT TALLYVANE_SANITIZE)
+        target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/LargeAllocations.cpp)
+        target_compile_definitions(${target} PRIVATE TALLYVANE_LARGE_ALLOCATIONS)
+    endif()
+endfunction()
+
 # The Win32 stand-in, one library per concern. GDI and metafiles meet through the
 # drawing back-end seam of the GDI library, so metafiles depend on GDI and not the reverse.
 tallyvane_library(win32_kernel)
