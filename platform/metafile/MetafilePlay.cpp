@@ -7,6 +7,7 @@
 // (SETABORTPROC) or to start a print job, and none changes the picture.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/metafile/EnhMetafilePlay_p.h"
@@ -344,6 +345,8 @@ public:
         m_bitmap = CreateDIBSection(m_dc, plainInfo, DIB_RGB_COLORS, &dst, nullptr, 0);
         if (!m_bitmap)
             return;
+        m_bottomUp = info->bmiHeader.biHeight > 0;
+        m_height = std::abs(info->bmiHeader.biHeight);
         if (rle)
             SetDIBits(m_dc, m_bitmap, 0, UINT(std::abs(info->bmiHeader.biHeight)), bits, info,
                       DIB_RGB_COLORS);
@@ -362,8 +365,14 @@ public:
     TWmfDibSource(const TWmfDibSource&) = delete;
     TWmfDibSource& operator=(const TWmfDibSource&) = delete;
     HDC dc() const { return m_bitmap ? m_dc : nullptr; }
+    // The top row, in the bitmap, of a source band whose y is counted as in StretchDIBits: from
+    // the bottom of a bottom-up DIB. The DIB records carry the bitmap as a DIB and are played
+    // like StretchDIBits, which is what makes an icon's mask half come from the right rows.
+    int topOf(int ySrc, int rows) const { return m_bottomUp ? m_height - ySrc - rows : ySrc; }
 
 private:
+    bool m_bottomUp = false;
+    int m_height = 0;
     HDC m_dc = nullptr;
     HBITMAP m_bitmap = nullptr;
     HGDIOBJ m_old = nullptr;
@@ -383,7 +392,8 @@ bool playBitmap(HDC dc, WORD function, TWmfRecord& r) {
         if (!withBitmap)
             return PatBlt(dc, xDest, yDest, width, height, rop);
         TWmfDibSource source(dc, dibAt(r.rec, 6 + 16, DIB_RGB_COLORS));
-        return source.dc() && BitBlt(dc, xDest, yDest, width, height, source.dc(), xSrc, ySrc, rop);
+        return source.dc() && BitBlt(dc, xDest, yDest, width, height, source.dc(), xSrc,
+                                     source.topOf(ySrc, height), rop);
     }
     case META_DIBSTRETCHBLT: {
         const DWORD rop = r.u32(0);
@@ -395,8 +405,8 @@ bool playBitmap(HDC dc, WORD function, TWmfRecord& r) {
         if (!withBitmap)
             return PatBlt(dc, xDest, yDest, width, height, rop);
         TWmfDibSource source(dc, dibAt(r.rec, 6 + 20, DIB_RGB_COLORS));
-        return source.dc() && StretchBlt(dc, xDest, yDest, width, height, source.dc(), xSrc, ySrc,
-                                         srcWidth, srcHeight, rop);
+        return source.dc() && StretchBlt(dc, xDest, yDest, width, height, source.dc(), xSrc,
+                                         source.topOf(ySrc, srcHeight), srcWidth, srcHeight, rop);
     }
     case META_STRETCHDIB: {
         const DWORD rop = r.u32(0);

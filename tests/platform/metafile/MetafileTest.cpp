@@ -191,6 +191,40 @@ TEST(MetafileTest, EmbeddedEnhancedMetafileComesBackWhenItsChecksumHolds) {
     }
 }
 
+// The DIB blit records count the source's y as StretchDIBits does: from the bottom of a
+// bottom-up DIB. A one-row band at y 0 of a two-row DIB is its bottom row.
+TEST(MetafileTest, DibBlitsCountTheSourceRowsFromTheBottom) {
+    // 1 x 2, 24 bpp, bottom-up: blue bottom row, red top row.
+    const std::vector<WORD> dib = {40, 0, 1, 0, 2, 0, 1, 24,     0, 0,      8,      0, 0,
+                                   0,  0, 0, 0, 0, 0, 0, 0x00FF, 0, 0x0000, 0xFF00, 0, 0};
+    struct {
+        const char* name;
+        WORD function;
+        std::vector<WORD> head; // rop, source band, destination: everything before the DIB
+    } cases[] = {
+        {"DIBBITBLT", META_DIBBITBLT, {0x0020, 0x00CC, 0, 0, 1, 1, 0, 0}},
+        {"DIBSTRETCHBLT", META_DIBSTRETCHBLT, {0x0020, 0x00CC, 1, 1, 0, 0, 150, 200, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<WORD> params = c.head;
+        params.insert(params.end(), dib.begin(), dib.end());
+        TWmfBuilder b;
+        b.record(META_SETMAPMODE, {MM_ANISOTROPIC})
+            .record(META_SETWINDOWEXT, {150, 200})
+            .record(c.function, params);
+        const std::vector<BYTE> bytes = b.bytes();
+        const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
+        HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+        ASSERT_NE(emf, nullptr);
+        TCanvas canvas(200, 150);
+        RECT all{0, 0, 200, 150};
+        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        EXPECT_EQ(canvas.pixel(0, 0), 0x0000FFu) << "the bottom row is blue";
+        DeleteEnhMetaFile(emf);
+    }
+}
+
 // Escapes are passed over (never a call into code named by the file), object indices are
 // checked, and drawing goes on after every refused record.
 TEST(MetafileTest, EscapesAndBadObjectIndicesDoNotStopPlayback) {
