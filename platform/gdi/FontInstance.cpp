@@ -93,13 +93,14 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
     const double scale = m_ppem / unitsPerEm;
     m_xPpem = m_ppem;
     if (font.lfWidth != 0) {
-        double width = std::fabs(static_cast<double>(font.lfWidth)) * scaleX;
-        // The stretched em is a whole number of pixels too, rounded up, as the system's
-        // widths show (Arial at 20 pixels, width 5: 9; width 12, its natural width: 20).
-        // The stretch goes by the installed face's own average, as the reference pictures of
-        // substituted faces show, not by the figure reported for the face it stands in for.
+        // The width becomes whole device pixels first, like the height; the em then widens
+        // by its ratio to the rounded average width, which need not give a whole number of
+        // pixels (Arial at 20 pixels, width 5: 8.33; width 12, its natural width: 20). The
+        // average is the installed face's own, as the reference pictures of substituted faces
+        // show, not the figure reported for the face it stands in for.
+        double width = std::max(1.0, std::round(std::fabs(font.lfWidth * scaleX)));
         int average = std::max(1, RoundToInt(design.avgCharWidth * scale));
-        m_xPpem = std::clamp(std::ceil(m_ppem * width / average - 1e-9), 1.0, 16384.0);
+        m_xPpem = std::clamp(m_ppem * width / average, 1.0, 16384.0);
     }
     const double xScale = m_xPpem / unitsPerEm;
 
@@ -153,8 +154,13 @@ int TFontInstance::Advance(UINT glyph) {
     if (it != m_advances.end()) {
         return it->second;
     }
-    double advance = m_face->DesignAdvance(glyph) * m_xPpem / m_face->Metrics().unitsPerEm;
-    int rounded = RoundToInt(advance);
+    // The advance is whole pixels at the em; a stretched font widens that and rounds up, so
+    // Arial's 't' at 20 pixels squeezed to width 5 keeps 3 pixels of its 6.
+    int rounded = RoundToInt(m_face->DesignAdvance(glyph) * m_ppem /
+                             static_cast<double>(m_face->Metrics().unitsPerEm));
+    if (std::fabs(m_xPpem - m_ppem) > 1e-9) {
+        rounded = static_cast<int>(std::ceil(rounded * m_xPpem / m_ppem - 1e-9));
+    }
     if (m_match.syntheticBold && rounded > 0) {
         rounded += 1;
     }

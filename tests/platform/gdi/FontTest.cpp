@@ -211,11 +211,15 @@ TEST(FontMetrics, AverageWidthIsThatOfTheFaceAskedFor) {
         ASSERT_TRUE(font);
         EXPECT_EQ(font->Metrics().tmAveCharWidth, entry.average);
     }
-    // A width in the LOGFONT stretches by the installed file's own average, as the reference
-    // draws substituted faces: Arial at 20 pixels with width 12 keeps its natural em.
+    // A width in the LOGFONT stretches by the installed file's own average, rounded to whole
+    // pixels, as the reference draws substituted faces: Arial at 20 pixels with width 12 keeps
+    // its natural em, with width 5 it narrows to 5/12 of it (not to a whole 9 pixels).
     auto natural = Realise(MakeFont(u"Arial", -20, FW_NORMAL, DEFAULT_CHARSET, 12));
     ASSERT_TRUE(natural);
     EXPECT_DOUBLE_EQ(natural->XPpem(), 20.0);
+    auto narrow = Realise(MakeFont(u"Arial", -20, FW_NORMAL, DEFAULT_CHARSET, 5));
+    ASSERT_TRUE(narrow);
+    EXPECT_NEAR(narrow->XPpem(), 20.0 * 5 / 12, 1e-9);
 }
 
 TEST(FontMetrics, ZeroHeightGivesTheDefaultCell) {
