@@ -69,8 +69,10 @@ TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& 
     }
     if (font.lfQuality == NONANTIALIASED_QUALITY) {
         m_monochrome = true;
-    } else if (font.lfQuality != ANTIALIASED_QUALITY && font.lfQuality != CLEARTYPE_QUALITY &&
-               font.lfQuality != CLEARTYPE_NATURAL_QUALITY) {
+    } else {
+        // Every smoothing quality, ClearType ones included, yields to the gasp table: with
+        // greyscale smoothing the system draws the sizes it marks for grid-fitting alone
+        // in plain black and white.
         std::lock_guard<std::mutex> guard(m_face->Lock());
         FT_Int gasp = FT_Get_Gasp(m_face->Face(), static_cast<FT_UInt>(m_ppem));
         m_monochrome = gasp != FT_GASP_NO_TABLE && (gasp & FT_GASP_DO_GRAY) == 0;

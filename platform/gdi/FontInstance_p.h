@@ -13,7 +13,8 @@
 //
 // Glyph images hold coverage in 17 levels (0 transparent .. 16 solid), the steps of the
 // system's standard font smoothing. Sizes the font's gasp table marks for plain grid-fitting
-// render without smoothing (levels 0 and 16 only), as the system does. A glyph transform
+// render without smoothing (levels 0 and 16 only), as the system does, whatever smoothing
+// quality the LOGFONT asks for; NONANTIALIASED_QUALITY never smooths. A glyph transform
 // (escapement, world rotation, shear) is applied to the outline before it is rasterised.
 #pragma once
 

@@ -7,13 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using namespace gdi;
 
 namespace {
 
-std::unique_ptr<TFontInstance> Arial(LONG height, std::array<double, 4> transform = {1, 0, 0, 1}) {
+std::unique_ptr<TFontInstance> Arial(LONG height, std::array<double, 4> transform = {1, 0, 0, 1},
+                                     BYTE quality = DEFAULT_QUALITY) {
     TFaceRequest request;
     request.faceName = u"Arial";
     TFaceMatch match;
@@ -23,6 +25,7 @@ std::unique_ptr<TFontInstance> Arial(LONG height, std::array<double, 4> transfor
     LOGFONTW font{};
     font.lfHeight = height;
     font.lfWeight = FW_NORMAL;
+    font.lfQuality = quality;
     return std::make_unique<TFontInstance>(TFontFace::Open(match.file, match.index), match, font,
                                            1.0, 1.0, transform);
 }
@@ -69,14 +72,19 @@ TEST(GlyphBlend, DrawsOnlyInsideTheClip) {
 }
 
 TEST(GlyphImages, SmallSizesFollowTheGaspTable) {
-    // Arial asks for plain grid-fitting at 12 pixels and smoothing at 18.
+    // Arial asks for plain grid-fitting at 12 pixels and smoothing at 18, and the table rules
+    // whichever smoothing the font asks for.
     struct TCase {
         LONG height;
+        BYTE quality;
         bool smoothed;
-    } cases[] = {{-12, false}, {-18, true}, {-26, true}};
+    } cases[] = {{-12, DEFAULT_QUALITY, false},       {-18, DEFAULT_QUALITY, true},
+                 {-26, DEFAULT_QUALITY, true},        {-12, ANTIALIASED_QUALITY, false},
+                 {-13, CLEARTYPE_QUALITY, false},     {-18, CLEARTYPE_QUALITY, true},
+                 {-26, NONANTIALIASED_QUALITY, false}};
     for (const auto& entry : cases) {
-        SCOPED_TRACE(entry.height);
-        auto font = Arial(entry.height);
+        SCOPED_TRACE(std::to_string(entry.height) + " quality " + std::to_string(entry.quality));
+        auto font = Arial(entry.height, {1, 0, 0, 1}, entry.quality);
         ASSERT_TRUE(font);
         const TGlyphImage& image = font->Glyph(font->GlyphFor(U'o'));
         ASSERT_GT(image.width, 0);
