@@ -369,12 +369,15 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWO
     if (kind == GGO_METRICS) {
         return 0;
     }
-    if (kind != GGO_GRAY4_BITMAP) {
-        // FIXME: only the 17-level bitmap is offered; outlines and the other depths are not.
+    if (kind != GGO_BITMAP && kind != GGO_GRAY2_BITMAP && kind != GGO_GRAY4_BITMAP &&
+        kind != GGO_GRAY8_BITMAP) {
+        // FIXME: outlines (GGO_NATIVE, GGO_BEZIER) are not offered.
         return GDI_ERROR;
     }
-    // Rows of GGO_GRAY4_BITMAP are padded to four bytes; levels 0..16 as drawn.
-    const DWORD pitch = (metrics->gmBlackBoxX + 3) & ~3u;
+    // Rows are padded to four bytes: one bit per pixel, most significant first, for
+    // GGO_BITMAP; one byte per pixel for the grey formats, holding 0..4, 0..16 or 0..64.
+    const DWORD width = metrics->gmBlackBoxX;
+    const DWORD pitch = kind == GGO_BITMAP ? ((width + 31) / 32) * 4 : (width + 3) & ~3u;
     const DWORD needed = pitch * metrics->gmBlackBoxY;
     if (buffer == nullptr || size == 0) {
         return needed;
@@ -385,9 +388,27 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWO
     auto* out = static_cast<BYTE*>(buffer);
     std::memset(out, 0, needed);
     for (int row = 0; row < image.height; ++row) {
-        std::memcpy(out + static_cast<size_t>(row) * pitch,
-                    image.levels.data() + static_cast<size_t>(row) * image.width,
-                    static_cast<size_t>(image.width));
+        const BYTE* levels = image.levels.data() + static_cast<size_t>(row) * image.width;
+        BYTE* target = out + static_cast<size_t>(row) * pitch;
+        for (int column = 0; column < image.width; ++column) {
+            const int level = levels[column];
+            switch (kind) {
+            case GGO_BITMAP:
+                if (level >= 8) {
+                    target[column / 8] |= static_cast<BYTE>(0x80 >> (column % 8));
+                }
+                break;
+            case GGO_GRAY2_BITMAP:
+                target[column] = static_cast<BYTE>((level + 2) / 4);
+                break;
+            case GGO_GRAY8_BITMAP:
+                target[column] = static_cast<BYTE>(level * 4);
+                break;
+            default:
+                target[column] = static_cast<BYTE>(level);
+                break;
+            }
+        }
     }
     return needed;
 }

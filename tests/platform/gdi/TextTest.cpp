@@ -413,3 +413,55 @@ TEST(TextOut, SurvivesAbsurdFontSizes) {
         EXPECT_GT(tm.tmHeight, 0);
     }
 }
+
+// The glyph bitmaps producers ask for are one image at four depths.
+TEST(GlyphOutline, OffersTheBitmapAtEveryDepth) {
+    TCanvas canvas(10, 10, -20);
+    ASSERT_TRUE(canvas.Valid());
+    GLYPHMETRICS metrics{};
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    const DWORD failed = static_cast<DWORD>(GDI_ERROR);
+    auto fetch = [&](UINT format) {
+        std::vector<BYTE> bits;
+        DWORD size = GetGlyphOutlineW(canvas.Dc(), 'H', format, &metrics, 0, nullptr, &identity);
+        if (size == failed || size == 0) {
+            return bits;
+        }
+        bits.resize(size);
+        EXPECT_EQ(
+            GetGlyphOutlineW(canvas.Dc(), 'H', format, &metrics, size, bits.data(), &identity),
+            size);
+        return bits;
+    };
+    std::vector<BYTE> gray4 = fetch(GGO_GRAY4_BITMAP);
+    std::vector<BYTE> gray2 = fetch(GGO_GRAY2_BITMAP);
+    std::vector<BYTE> gray8 = fetch(GGO_GRAY8_BITMAP);
+    std::vector<BYTE> mono = fetch(GGO_BITMAP);
+    ASSERT_FALSE(gray4.empty());
+    const UINT width = metrics.gmBlackBoxX, height = metrics.gmBlackBoxY;
+    const UINT grayPitch = (width + 3) & ~3u, monoPitch = (width + 31) / 32 * 4;
+    ASSERT_EQ(gray4.size(), grayPitch * height);
+    ASSERT_EQ(gray2.size(), gray4.size());
+    ASSERT_EQ(gray8.size(), gray4.size());
+    ASSERT_EQ(mono.size(), monoPitch * height);
+    int solid = 0;
+    for (UINT y = 0; y < height; ++y) {
+        for (UINT x = 0; x < width; ++x) {
+            int level = gray4[y * grayPitch + x];
+            ASSERT_LE(level, 16);
+            EXPECT_EQ(gray8[y * grayPitch + x], level * 4);
+            EXPECT_EQ(gray2[y * grayPitch + x], (level + 2) / 4);
+            bool set = (mono[y * monoPitch + x / 8] >> (7 - x % 8)) & 1;
+            EXPECT_EQ(set, level >= 8) << x << "," << y;
+            solid += level == 16 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(solid, 20); // the stems of the H
+    // Too small a buffer is refused, not overrun; outlines are not offered.
+    std::vector<BYTE> small(gray4.size() - 1);
+    EXPECT_EQ(GetGlyphOutlineW(canvas.Dc(), 'H', GGO_GRAY4_BITMAP, &metrics,
+                               static_cast<DWORD>(small.size()), small.data(), &identity),
+              failed);
+    EXPECT_EQ(GetGlyphOutlineW(canvas.Dc(), 'H', GGO_NATIVE, &metrics, 0, nullptr, &identity),
+              failed);
+}
