@@ -39,6 +39,7 @@ public:
     std::u16string m_description;
     std::unordered_map<const gdi::TGdiObject*, DWORD> m_objects;
     int m_observer = 0;
+    bool m_cornerBounds = false; // shapes bound by their box's corners alone (conversion)
 
     // --- helpers -------------------------------------------------------------------------
 
@@ -76,6 +77,14 @@ public:
     // Bounds of a shape by the pixels it covers: the call's own box, exclusive at the right
     // and bottom in GM_COMPATIBLE, inclusive in GM_ADVANCED.
     void boundShape(TDeviceContext& dc, int l, int t, int r, int b) {
+        if (m_cornerBounds) {
+            // The corners of the stored inclusive box, taken to device pixels as they are.
+            const RECT in = box(dc, l, t, r, b);
+            const gdi::TPointD p = dc.ToDevice(in.left, in.top);
+            const gdi::TPointD q = dc.ToDevice(in.right, in.bottom);
+            m_out.addBoundsRect(std::round(p.x), std::round(p.y), std::round(q.x), std::round(q.y));
+            return;
+        }
         const bool advanced = dc.State().m_graphicsMode == GM_ADVANCED;
         const double right = std::max(l, r) + (advanced ? 1 : 0);
         const double bottom = std::max(t, b) + (advanced ? 1 : 0);
@@ -1048,6 +1057,13 @@ HDC createRecordingDC(HDC reference, LPCSTR file, const RECT* frame, std::u16str
 }
 
 } // namespace
+
+void UseConversionBounds(HDC recording) {
+    if (TEmfRecorder* recorder = recorderOf(recording)) {
+        recorder->m_cornerBounds = true;
+        recorder->m_out.frameFromSpan();
+    }
+}
 
 void LimitRecordingBounds(HDC recording, const RECT& limit) {
     if (TEmfRecorder* recorder = recorderOf(recording)) {

@@ -111,10 +111,11 @@ std::vector<BYTE> TEmfWriter::finish(const RECT* frame, SIZE devicePixels, SIZE 
         // The frame covers the bounds' pixels whole, in 0.01 mm of the reference device.
         const double sx = 100.0 * deviceMillimeters.cx / std::max<LONG>(1, devicePixels.cx);
         const double sy = 100.0 * deviceMillimeters.cy / std::max<LONG>(1, devicePixels.cy);
+        const LONG last = m_frameFromSpan ? 0 : 1;
         frameRect = m_hasBounds ? RECT{LONG(std::lround(bounds.left * sx)),
                                        LONG(std::lround(bounds.top * sy)),
-                                       LONG(std::lround((bounds.right + 1) * sx)),
-                                       LONG(std::lround((bounds.bottom + 1) * sy))}
+                                       LONG(std::lround((double(bounds.right) + last) * sx)),
+                                       LONG(std::lround((double(bounds.bottom) + last) * sy))}
                                 : RECT{0, 0, 0, 0};
     }
     const size_t descriptionBytes = (description.size() * 2 + 3) & ~size_t{3};

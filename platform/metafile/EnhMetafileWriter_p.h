@@ -39,6 +39,9 @@ public:
     RECT bounds() const { return m_hasBounds ? m_bounds : RECT{0, 0, -1, -1}; }
     // Keeps the final bounds inside limit (inclusive), as for a picture that is the device.
     void limitBounds(const RECT& limit) { m_limit = limit, m_hasLimit = true; }
+    // A frame computed from the bounds spans them from their first to their last pixel's
+    // position, leaving the last row and column out, as for a converted Windows metafile.
+    void frameFromSpan() { m_frameFromSpan = true; }
 
     // Handle table indices.
     DWORD allocateIndex();
@@ -59,6 +62,7 @@ private:
     RECT m_bounds{0, 0, 0, 0};
     RECT m_limit{0, 0, 0, 0};
     bool m_hasLimit = false;
+    bool m_frameFromSpan = false;
     std::vector<bool> m_used{true}; // slot 0 is the metafile itself
     DWORD m_highestIndex = 0;
 };

@@ -126,8 +126,8 @@ HENHMETAFILE SetWinMetaFileBits(UINT nSize, const BYTE* lpMeta16Data, HDC hdcRef
         SetMapMode(dc, MM_ANISOTROPIC);
         SetWindowExtEx(dc, pixelsX, pixelsY, nullptr);
         SetViewportExtEx(dc, pixelsX, pixelsY, nullptr);
-        // The picture is the device: what falls outside it does not widen the frame.
-        LimitRecordingBounds(dc, RECT{0, 0, pixelsX - 1, pixelsY - 1});
+        // The frame is what the drawing covers, also where it runs off the device.
+        UseConversionBounds(dc);
     }
     PlayMetaFile(dc, wmf);
     DeleteMetaFile(wmf);

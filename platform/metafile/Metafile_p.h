@@ -107,6 +107,10 @@ bool ValidateWinMetaFile(TWinMetaFile& wmf);
 
 // Keeps the bounds of a recording DC inside limit (reference-device pixels, inclusive).
 void LimitRecordingBounds(HDC recording, const RECT& limit);
+// Bounds for a Windows metafile turned into an enhanced one without a picture size: a shape
+// counts by the corners of its inclusive box (no pen width), and the frame spans the bounds
+// without their last pixel, so a window drawn over edge to edge gives exactly the device.
+void UseConversionBounds(HDC recording);
 
 // Whole-file helpers.
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out);

@@ -39,7 +39,9 @@ private:
     WORD m_objects;
 };
 
-// A 200 x 150 window, filled with a blue box over its left half.
+// A 200 x 150 window, filled with a blue box over its left half: drawn to (101, 151), it is
+// stored as the inclusive box (0, 0)-(100, 150), whose corners are the window's middle and
+// bottom.
 TWmfBuilder blueLeftHalf() {
     TWmfBuilder b;
     b.record(META_SETMAPMODE, {MM_ANISOTROPIC})
@@ -49,7 +51,7 @@ TWmfBuilder blueLeftHalf() {
         .record(META_SELECTOBJECT, {0})
         .record(META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0})
         .record(META_SELECTOBJECT, {1})
-        .record(META_RECTANGLE, {150, 100, 0, 0});
+        .record(META_RECTANGLE, {151, 101, 0, 0});
     return b;
 }
 
@@ -105,6 +107,22 @@ TEST(MetafileTest, PlainFileConvertsOntoTheWholeReferenceDevice) {
         EXPECT_EQ(height, 768);
         DeleteEnhMetaFile(emf);
     }
+}
+
+// Drawing that runs off the device still counts: the frame is all the drawing covers.
+TEST(MetafileTest, PlainFileFrameReachesPastTheDevice) {
+    TWmfBuilder b;
+    b.record(META_SETMAPMODE, {MM_ANISOTROPIC})
+        .record(META_SETWINDOWEXT, {150, 200})
+        .record(META_RECTANGLE, {151, 251, 0, 0}); // 250 units across a 200-unit window
+    const std::vector<BYTE> bytes = b.bytes();
+    HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, nullptr);
+    ASSERT_NE(emf, nullptr);
+    int width = 0, height = 0;
+    DefaultSize(emf, width, height);
+    EXPECT_EQ(width, 1280) << "250 units at 5.12 pixels each";
+    EXPECT_EQ(height, 768);
+    DeleteEnhMetaFile(emf);
 }
 
 TEST(MetafileTest, PictureSizeBecomesTheFrame) {
