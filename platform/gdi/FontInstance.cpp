@@ -57,7 +57,7 @@ bool IsHorizontalStretch(const std::array<double, 4>& transform) {
 TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& match,
                              const LOGFONTW& font, double scaleX, double scaleY,
                              const std::array<double, 4>& transform)
-    : m_face(std::move(face)), m_match(match), m_transform(transform) {
+    : m_face(std::move(face)), m_match(match), m_transform(transform), m_log(font) {
     m_transformed = std::fabs(transform[0] - 1) > 1e-9 || std::fabs(transform[1]) > 1e-9 ||
                     std::fabs(transform[2]) > 1e-9 || std::fabs(transform[3] - 1) > 1e-9;
     ComputeMetrics(font, std::fabs(scaleX), std::fabs(scaleY));
@@ -149,6 +149,40 @@ int TFontInstance::AverageWidth() const {
 
 UINT TFontInstance::GlyphFor(char32_t character) const {
     return m_face->GlyphIndex(character, m_match.symbolMapped);
+}
+
+TFontInstance* TFontInstance::FallbackFor(char32_t character) {
+    auto known = m_fallbackFor.find(character);
+    if (known != m_fallbackFor.end()) {
+        return known->second;
+    }
+    TFontInstance* fallback = nullptr;
+    TFaceRequest request;
+    request.weight = m_log.lfWeight;
+    request.italic = m_log.lfItalic != 0;
+    TFaceMatch match;
+    if (!m_match.symbolFace && !m_face->Metrics().hasSymbolMap && character >= 0x20 &&
+        MatchFallbackFace(character, request, match) && match.file != m_face->File()) {
+        std::string key = match.file + "#" + std::to_string(match.index);
+        auto it = m_fallbacks.find(key);
+        if (it == m_fallbacks.end()) {
+            if (auto face = TFontFace::Open(match.file, match.index)) {
+                // The linked face draws at this face's em, unstretched.
+                LOGFONTW log = m_log;
+                log.lfHeight = -m_ppem;
+                log.lfWidth = 0;
+                it = m_fallbacks
+                         .emplace(key, std::make_unique<TFontInstance>(face, match, log, 1.0, 1.0,
+                                                                       m_transform))
+                         .first;
+            }
+        }
+        if (it != m_fallbacks.end() && it->second->GlyphFor(character) != 0) {
+            fallback = it->second.get();
+        }
+    }
+    m_fallbackFor.emplace(character, fallback);
+    return fallback;
 }
 
 int TFontInstance::Advance(UINT glyph) {

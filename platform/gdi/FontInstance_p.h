@@ -25,6 +25,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -68,6 +69,11 @@ public:
     // The glyph of a character, after the symbol mapping; 0 is the missing glyph.
     UINT GlyphFor(char32_t character) const;
 
+    // For a character this face lacks, another installed face that has it, at the same em and
+    // glyph transform, as the system links fonts; nullptr when no face has it. The instance
+    // is owned by this one.
+    TFontInstance* FallbackFor(char32_t character);
+
     // Advance of a glyph along the baseline, device pixels.
     int Advance(UINT glyph);
     // The A, B and C spacing of a glyph, device pixels (ink from the outline, unhinted).
@@ -100,6 +106,9 @@ private:
     TEXTMETRICW m_metrics{};
     std::unordered_map<UINT, int> m_advances;
     std::unordered_map<UINT, TGlyphImage> m_glyphs;
+    LOGFONTW m_log{};                                           // what the instance was made from
+    std::unordered_map<char32_t, TFontInstance*> m_fallbackFor; // by character
+    std::unordered_map<std::string, std::unique_ptr<TFontInstance>> m_fallbacks; // by file
 };
 
 } // namespace gdi

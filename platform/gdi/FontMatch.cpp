@@ -242,11 +242,73 @@ TFaceMatch Resolve(const TFaceRequest& request) {
     match.name =
         nameKept && !request.faceName.empty() ? request.faceName : Utf8ToUtf16(match.family);
     match.symbolMapped = request.charSet == kSymbolCharset;
+    match.symbolFace = match.symbolMapped || match.family == "OpenSymbol" ||
+                       (substitute != nullptr && std::string(substitute->family) == "OpenSymbol");
     match.lowercaseAverage = substituted && substitute->lowercaseAverage;
     return match;
 }
 
+TFaceMatch ResolveFallback(char32_t character, const TFaceRequest& request) {
+    TFaceMatch match;
+    FcPattern* pattern = FcPatternCreate();
+    FcCharSet* wanted = FcCharSetCreate();
+    FcCharSetAddChar(wanted, static_cast<FcChar32>(character));
+    FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
+    FcPatternAddInteger(pattern, FC_WEIGHT, FontconfigWeight(request.weight));
+    FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    for (int i = 0; sorted != nullptr && i < sorted->nfont; ++i) {
+        FcPattern* font = sorted->fonts[i];
+        FcCharSet* covered = nullptr;
+        FcChar8* file = nullptr;
+        FcBool scalable = FcFalse;
+        if (FcPatternGetCharSet(font, FC_CHARSET, 0, &covered) != FcResultMatch ||
+            !FcCharSetHasChar(covered, static_cast<FcChar32>(character)) ||
+            FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch ||
+            (FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) == FcResultMatch && !scalable)) {
+            continue;
+        }
+        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        FcChar8* family = nullptr;
+        FcPatternGetInteger(font, FC_INDEX, 0, &index);
+        FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+        FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+        match.file = reinterpret_cast<const char*>(file);
+        match.index = index;
+        if (FcPatternGetString(font, FC_FAMILY, 0, &family) == FcResultMatch) {
+            match.family = reinterpret_cast<const char*>(family);
+        }
+        match.name = Utf8ToUtf16(match.family);
+        match.syntheticBold = request.weight >= 600 && weight < FC_WEIGHT_DEMIBOLD;
+        match.syntheticItalic = request.italic && slant == FC_SLANT_ROMAN;
+        break;
+    }
+    if (sorted != nullptr) {
+        FcFontSetDestroy(sorted);
+    }
+    FcCharSetDestroy(wanted);
+    FcPatternDestroy(pattern);
+    return match;
+}
+
 } // namespace
+
+bool MatchFallbackFace(char32_t character, const TFaceRequest& request, TFaceMatch& match) {
+    static std::mutex lock;
+    static std::map<std::tuple<char32_t, bool, bool>, TFaceMatch> cache;
+    std::tuple<char32_t, bool, bool> key{character, request.weight >= 600, request.italic};
+    std::lock_guard<std::mutex> guard(lock);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        it = cache.emplace(key, ResolveFallback(character, request)).first;
+    }
+    match = it->second;
+    return !match.file.empty();
+}
 
 std::string SubstituteFaceName(const std::u16string& faceName) {
     const TSubstitute* substitute = FindSubstitute(faceName);

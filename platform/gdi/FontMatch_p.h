@@ -27,6 +27,8 @@ struct TFaceMatch {
     std::u16string name;           // the name GetTextFace reports: the requested name when a
                                    // metric-compatible substitute stands in for it, else family
     bool symbolMapped = false;     // characters are looked up as U+F000 + low byte
+    bool symbolFace = false;       // a symbol face, whatever the character set: its missing
+                                   // characters stay boxes rather than borrow letters elsewhere
     bool syntheticBold = false;    // the file is lighter than the requested weight
     bool syntheticItalic = false;  // the file is upright but italic was asked for
     bool lowercaseAverage = false; // report the frequency-weighted lowercase average width, as
@@ -45,6 +47,11 @@ struct TFaceRequest {
 // Resolves a request to an installed face. Answers false only when fontconfig finds no usable
 // font file at all. Results are cached for the life of the process.
 bool MatchFontFace(const TFaceRequest& request, TFaceMatch& match);
+
+// A face that has `character`, for drawing the characters the matched face lacks (CJK,
+// symbols), chosen by fontconfig's preferences for the request's weight and slant. False when
+// no installed face has it. Results are cached for the life of the process.
+bool MatchFallbackFace(char32_t character, const TFaceRequest& request, TFaceMatch& match);
 
 // The metric-compatible substitute for a face name ("Arial" -> "Liberation Sans"), or an empty
 // string when the name has none. Case-insensitive.

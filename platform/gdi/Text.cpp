@@ -186,7 +186,8 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
         for (const TPlacedGlyph& glyph : placement.glyphs) {
             TPointD origin{static_cast<double>(RoundCoord(glyph.origin.x)),
                            static_cast<double>(RoundCoord(glyph.origin.y))};
-            font.instance->AppendOutline(glyph.glyph, origin, state.m_path.path);
+            TFontInstance* face = glyph.font != nullptr ? glyph.font : font.instance;
+            face->AppendOutline(glyph.glyph, origin, state.m_path.path);
         }
         state.m_path.newFigure = true;
         return true;
@@ -224,8 +225,9 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
         std::uint32_t color = ResolveColor(dc, state.m_textColor);
         if (surface != nullptr && !glyphClip.IsEmpty()) {
             for (const TPlacedGlyph& glyph : placement.glyphs) {
+                TFontInstance* face = glyph.font != nullptr ? glyph.font : font.instance;
                 BlendGlyph(*surface, glyphClip, RoundCoord(glyph.origin.x),
-                           RoundCoord(glyph.origin.y), font.instance->Glyph(glyph.glyph), color);
+                           RoundCoord(glyph.origin.y), face->Glyph(glyph.glyph), color);
             }
         }
         const LOGFONTW& log = state.m_font->Log();

@@ -41,6 +41,7 @@ TGlyphRun ShapeText(TFontInstance& font, const WCHAR* text, size_t count, bool r
             run.chars.push_back(codePoints[i]);
             run.zeroAdvance.push_back(false);
             run.offsets.push_back({});
+            run.fonts.push_back(nullptr);
         }
         return run;
     }
@@ -71,6 +72,16 @@ TGlyphRun ShapeText(TFontInstance& font, const WCHAR* text, size_t count, bool r
         run.zeroAdvance.push_back(positions[i].x_advance == 0);
         run.offsets.push_back(
             {positions[i].x_offset * toPixelsX, positions[i].y_offset * toPixels});
+        run.fonts.push_back(nullptr);
+        if (infos[i].codepoint == 0) {
+            // Font linking: the glyph comes from a face that has the character.
+            if (TFontInstance* linked = font.FallbackFor(run.chars.back())) {
+                run.glyphs.back() = linked->GlyphFor(run.chars.back());
+                run.fonts.back() = linked;
+                run.zeroAdvance.back() = false;
+                run.offsets.back() = {};
+            }
+        }
     }
     hb_buffer_destroy(buffer);
     return run;
@@ -88,6 +99,7 @@ TGlyphRun GlyphIndexRun(const WCHAR* glyphs, size_t count) {
         run.chars.push_back(0);
         run.zeroAdvance.push_back(false);
         run.offsets.push_back({});
+        run.fonts.push_back(nullptr);
     }
     return run;
 }
@@ -103,7 +115,8 @@ TTextPlacement PlaceGlyphs(TFontInstance& font, const TGlyphRun& run, const TTex
         TPointD origin = pen;
         origin = Add(origin, frame.fontAlong, run.offsets[i].x);
         origin = Add(origin, frame.fontUp, run.offsets[i].y);
-        placement.glyphs.push_back({run.glyphs[i], origin});
+        TFontInstance& face = run.fonts[i] != nullptr ? *run.fonts[i] : font;
+        placement.glyphs.push_back({run.glyphs[i], run.fonts[i], origin});
         // The step to the next glyph: the spacing of every code unit up to the next cluster.
         if (dx != nullptr) {
             size_t first = run.units[i];
@@ -123,7 +136,7 @@ TTextPlacement PlaceGlyphs(TFontInstance& font, const TGlyphRun& run, const TTex
         if (run.zeroAdvance[i]) {
             continue;
         }
-        pen = Add(pen, frame.fontAlong, font.Advance(run.glyphs[i]));
+        pen = Add(pen, frame.fontAlong, face.Advance(run.glyphs[i]));
         double extra = spacing.charExtra;
         if (breaksLeft > 0 && run.chars[i] == spacing.breakChar) {
             // The remainder goes to the first breaks, one unit each.

@@ -21,15 +21,18 @@ namespace gdi {
 // A string turned into glyphs, in visual order.
 struct TGlyphRun {
     std::vector<UINT> glyphs;
-    std::vector<size_t> units;     // first code unit of each glyph's cluster
-    std::vector<char32_t> chars;   // the character each glyph starts with; 0 for indices
-    std::vector<bool> zeroAdvance; // glyphs the shaper stacked on the previous one (marks)
-    std::vector<TPointD> offsets;  // shaper offsets in font pixels, x along, y up
-    size_t unitCount = 0;          // code units of the source string
+    std::vector<size_t> units;         // first code unit of each glyph's cluster
+    std::vector<char32_t> chars;       // the character each glyph starts with; 0 for indices
+    std::vector<bool> zeroAdvance;     // glyphs the shaper stacked on the previous one (marks)
+    std::vector<TPointD> offsets;      // shaper offsets in font pixels, x along, y up
+    std::vector<TFontInstance*> fonts; // a linked face drawing the glyph for a character the
+                                       // run's own face lacks; null for the run's own face
+    size_t unitCount = 0;              // code units of the source string
 };
 
 // Glyphs for a UTF-16 string, shaped left to right unless rtl; no kerning or optional
-// ligatures, as GDI draws. Lone surrogates come out as the glyph of U+FFFD.
+// ligatures, as GDI draws. Lone surrogates come out as the glyph of U+FFFD. A character the
+// face lacks is drawn from a linked face that has it, when one is installed.
 TGlyphRun ShapeText(TFontInstance& font, const WCHAR* text, size_t count, bool rtl);
 
 // Glyph indices taken as they are (ETO_GLYPH_INDEX).
@@ -53,7 +56,8 @@ struct TTextSpacing {
 
 struct TPlacedGlyph {
     UINT glyph = 0;
-    TPointD origin; // device pixels, unrounded
+    TFontInstance* font = nullptr; // a linked face, or null for the run's own
+    TPointD origin;                // device pixels, unrounded
 };
 
 struct TTextPlacement {

@@ -3,6 +3,7 @@
 #include "platform/gdi/FontInstance_p.h"
 #include "platform/gdi/FontMatch_p.h"
 #include "platform/gdi/TextEncoding_p.h"
+#include "platform/gdi/TextLayout_p.h"
 
 #include <gtest/gtest.h>
 
@@ -302,5 +303,47 @@ TEST(FontDecorations, UnderlineSitsWhereTheReferenceDrawsIt) {
         TLineDecoration strikeout = font->Strikeout();
         EXPECT_GT(strikeout.position, 0);
         EXPECT_LT(strikeout.position, font->Metrics().tmAscent);
+    }
+}
+
+// Characters the matched face lacks come from a linked face that has them, at the same em,
+// instead of the missing-glyph box; symbol fonts keep their boxes.
+TEST(FontLinking, DrawsMissingCharactersFromAFaceThatHasThem) {
+    auto font = Realise(MakeFont(u"Arial", -20));
+    ASSERT_TRUE(font);
+    const std::u16string text = u"A\u2603\u4E2D";
+    ASSERT_EQ(font->GlyphFor(U'\u2603'), 0u) << "the stand-in for Arial has a snowman";
+    TGlyphRun run =
+        ShapeText(*font, reinterpret_cast<const WCHAR*>(text.c_str()), text.size(), false);
+    ASSERT_EQ(run.glyphs.size(), 3u);
+    EXPECT_EQ(run.fonts[0], nullptr);
+    for (size_t i = 1; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        TFaceMatch linked;
+        if (!MatchFallbackFace(run.chars[i], RequestOf(MakeFont(u"Arial", -20)), linked)) {
+            continue; // no installed face has it: the box stays
+        }
+        ASSERT_NE(run.fonts[i], nullptr);
+        EXPECT_NE(run.glyphs[i], 0u);
+        EXPECT_EQ(run.fonts[i]->Ppem(), 20);
+        EXPECT_GT(run.fonts[i]->Advance(run.glyphs[i]), 0);
+        EXPECT_GT(run.fonts[i]->Glyph(run.glyphs[i]).width, 0);
+    }
+    auto symbol = Realise(MakeFont(u"Wingdings", -20, FW_NORMAL, SYMBOL_CHARSET));
+    ASSERT_TRUE(symbol);
+    const std::u16string letters = u"\uF041\uF042";
+    TGlyphRun boxes =
+        ShapeText(*symbol, reinterpret_cast<const WCHAR*>(letters.c_str()), letters.size(), false);
+    for (TFontInstance* linked : boxes.fonts) {
+        EXPECT_EQ(linked, nullptr);
+    }
+    // Nor does a symbol face asked for with another character set lend out Latin letters.
+    auto ansiSymbol = Realise(MakeFont(u"Symbol", -20, FW_NORMAL, ANSI_CHARSET));
+    ASSERT_TRUE(ansiSymbol);
+    const std::u16string alpha = u"ab";
+    TGlyphRun greek =
+        ShapeText(*ansiSymbol, reinterpret_cast<const WCHAR*>(alpha.c_str()), alpha.size(), false);
+    for (TFontInstance* linked : greek.fonts) {
+        EXPECT_EQ(linked, nullptr);
     }
 }
