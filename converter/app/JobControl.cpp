@@ -172,12 +172,14 @@ void RunConvertList() {
     std::vector<bool> written(sources.size());
     for (size_t i = 0; i < sources.size(); ++i)
         written[i] = window->PageWritten(i);
+    const bool cancelled = shown && !converted && window->PreviewSeen();
     window.reset();
 
     // The sources go once the user has decided: after a confirmed conversion, or after a
     // cancelled preview. A source stays when nothing could have converted it: no conversion
-    // window, a failed run that showed no preview, or a page whose image was not written.
-    bool decided = converted || shown;
+    // window, a preview that could not be shown, a failed run that showed no preview, or a page
+    // whose image was not written.
+    bool decided = converted || cancelled;
     if (!JobSettings.KeepSources && ConversionAvailable() && decided) {
         for (size_t i = 0; i < sources.size(); ++i) {
             if (converted && !written[i]) {

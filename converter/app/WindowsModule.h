@@ -19,7 +19,7 @@
 
 // Bumped whenever the table changes, so that a module left over from another build is refused
 // instead of being called through the wrong layout.
-constexpr std::uint32_t kWindowsModuleVersion = 1;
+constexpr std::uint32_t kWindowsModuleVersion = 2;
 
 struct TWindowsModule {
     std::uint32_t version; // kWindowsModuleVersion of the build that made the module

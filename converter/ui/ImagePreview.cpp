@@ -263,6 +263,7 @@ bool TfrmImagePreview::ConvertPageList(const std::vector<std::string>& sources,
 bool TfrmImagePreview::ConvertPages(bool shown, bool saveMode) {
     m_saveMode = saveMode;
     m_written.assign(m_targets.size(), false);
+    m_previewSeen = false;
     const std::string firstDir =
         m_targets.empty() ? std::string() : path::ExtractFilePath(m_targets.front());
     std::string directory;
@@ -270,6 +271,7 @@ bool TfrmImagePreview::ConvertPages(bool shown, bool saveMode) {
         directory = DirectoryExists(firstDir) ? path::IncludeTrailingDelimiter(firstDir) : "";
         if (PreviewDialog) {
             const TPreviewResult answer = PreviewDialog(*this, directory, saveMode);
+            m_previewSeen = answer.shown;
             if (!answer.confirmed) {
                 m_page.reset();
                 m_pageList.reset();
@@ -313,6 +315,10 @@ bool TfrmImagePreview::ConvertPages(bool shown, bool saveMode) {
 
 bool TfrmImagePreview::PageWritten(std::size_t index) const {
     return index < m_written.size() && m_written[index];
+}
+
+bool TfrmImagePreview::PreviewSeen() const {
+    return m_previewSeen;
 }
 
 void TfrmImagePreview::ShowPictureTooLarge(std::int32_t width, std::int32_t height) {

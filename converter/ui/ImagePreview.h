@@ -26,11 +26,13 @@ public:
     // Makes job control create a TfrmImagePreview for every job.
     static void Register();
 
-    // What the preview dialog answers: confirmed or not, and the directory to save into
-    // (with a trailing separator, or empty).
+    // What the preview dialog answers: confirmed or not, the directory to save into (with a
+    // trailing separator, or empty), and whether the user saw it at all (false when no window
+    // could be shown).
     struct TPreviewResult {
         bool confirmed = false;
         std::string directory;
+        bool shown = false;
     };
     using PreviewDialogFn = std::function<TPreviewResult(
         TfrmImagePreview& form, const std::string& directory, bool saveMode)>;
@@ -70,6 +72,7 @@ public:
 
     // After a conversion: whether target i was written.
     bool PageWritten(std::size_t index) const override;
+    bool PreviewSeen() const override;
     const std::vector<std::string>& Targets() const { return m_targets; }
     // The targets as the preview dialog renames them (the directory chooser works on them in
     // place); read again when the pages are written after the dialog.
@@ -97,6 +100,7 @@ private:
     std::unique_ptr<TPlayerList> m_formatPlayers; // BMP, JPG, GIF
     std::vector<std::string> m_targets;
     std::vector<bool> m_written;
+    bool m_previewSeen = false;
     std::string m_targetDir;
     std::string m_caption;
     bool m_saveMode = false;

@@ -43,6 +43,10 @@ public:
         (void)index;
         return true;
     }
+
+    // After ConvertPageList with shown: whether the preview was on screen for the user to decide.
+    // A preview that could not be shown decided nothing, so job control keeps the sources.
+    virtual bool PreviewSeen() const { return false; }
 };
 
 using TPageJobsFactory = std::function<std::unique_ptr<TPageJobs>()>;

@@ -557,5 +557,5 @@ TfrmImagePreview::TPreviewResult ShowPreviewWindow(TfrmImagePreview& worker,
     std::string chosen = directory;
     const bool confirmed =
         dialog.ShowPreviewDialog(worker.PageList(), chosen, saveMode) == TPreviewDialog::mrOk;
-    return {confirmed, chosen};
+    return {confirmed, chosen, true};
 }

@@ -19,6 +19,7 @@ struct TWindowLog {
     int created = 0;
     int freed = 0;
     bool listResult = true;
+    bool previewSeen = true;
     std::vector<size_t> notWritten;
     bool pageToClipboard = true;
     std::function<void(const std::vector<std::string>&)> duringList;
@@ -55,6 +56,7 @@ public:
         return std::find(m_log.notWritten.begin(), m_log.notWritten.end(), index) ==
                m_log.notWritten.end();
     }
+    bool PreviewSeen() const override { return m_log.previewSeen; }
 
 private:
     static std::string Flags(bool shown, bool saveMode) {
@@ -312,6 +314,17 @@ TEST_F(ConvertListTest, CancelledPreviewNeverDeletesFilesThatAreNoPages) {
     Run({"at:CONVERTLIST", "cem:SENDTOMAIL", "ifn:page", "idn:" + At("in"), "odn:" + At("out")});
     EXPECT_EQ(Left(), (std::vector<std::string>{".hidden.emf", "a.EMF", "b.emf", "c.emf", "dir.emf",
                                                 "notes", "skip.wmf"}));
+}
+
+TEST_F(ConvertListTest, APreviewThatCouldNotBeShownDeletesNothing) {
+    // No display, or no windows installed: the user never saw the pages, so nothing was decided.
+    for (const char* name : {"b.emf", "a.EMF"})
+        Touch(m_dir / "in" / name, EmfHead());
+    m_window.listResult = false;
+    m_window.previewSeen = false;
+    RunList({"cem:SENDTOMAIL"});
+    EXPECT_EQ(Left().size(), 6u);
+    EXPECT_EQ(Answer(), std::string("none", 5));
 }
 
 TEST_F(ConvertListTest, SourcesStayWhenNothingWasConverted) {

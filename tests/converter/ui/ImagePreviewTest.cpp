@@ -121,10 +121,18 @@ TEST_F(ImagePreviewTest, SkipsTargetsWhoseDirectoryIsMissingAndHonoursACancelled
     EXPECT_FALSE(fs::exists(m_dir / "nowhere"));
 
     form.PreviewDialog = [](TfrmImagePreview&, const std::string&, bool) {
-        return TfrmImagePreview::TPreviewResult{false, ""};
+        return TfrmImagePreview::TPreviewResult{false, "", true};
     };
     EXPECT_FALSE(form.ConvertPageList(sources, {(m_dir / "a.bmp").string()}, true, false));
     EXPECT_FALSE(fs::exists(m_dir / "a.bmp"));
+    EXPECT_TRUE(form.PreviewSeen());
+
+    // A preview that could not be shown is no answer of the user's.
+    form.PreviewDialog = [](TfrmImagePreview&, const std::string&, bool) {
+        return TfrmImagePreview::TPreviewResult{};
+    };
+    EXPECT_FALSE(form.ConvertPageList(sources, {(m_dir / "a.bmp").string()}, true, false));
+    EXPECT_FALSE(form.PreviewSeen());
 }
 
 TEST_F(ImagePreviewTest, SaveModeWritesIntoTheChosenDirectory) {
@@ -135,7 +143,7 @@ TEST_F(ImagePreviewTest, SaveModeWritesIntoTheChosenDirectory) {
     form.PreviewDialog = [&](TfrmImagePreview&, const std::string& directory, bool saveMode) {
         offered = directory;
         EXPECT_TRUE(saveMode);
-        return TfrmImagePreview::TPreviewResult{true, chosen.string() + "/"};
+        return TfrmImagePreview::TPreviewResult{true, chosen.string() + "/", true};
     };
     ASSERT_TRUE(form.OpenEmfPage(WritePage("page.emf")));
     ASSERT_TRUE(form.ConvertPage((m_dir / "page.emf").string(), true, true));

@@ -34,7 +34,7 @@ TEST_F(NoDisplay, APreviewSaysSoOnceAndConvertsNothing) {
           "cem:SAVETOFILE"},
          "page.bmp"},
         {"a batch",
-         {"at:CONVERTLIST", "idn:.", "odn:out", "ift:EMF", "oft:BMP", "dlm:OFF", "cem:SENDTOMAIL"},
+         {"at:CONVERTLIST", "idn:.", "odn:out", "ift:EMF", "oft:BMP", "cem:SENDTOMAIL"},
          "out/page.bmp"},
     };
     fs::create_directories(m_dir / "out");
@@ -45,6 +45,7 @@ TEST_F(NoDisplay, APreviewSaysSoOnceAndConvertsNothing) {
         const TRun run = Run(c.arguments, kNoDisplay);
         EXPECT_EQ(run.status, 0) << run.errors;
         EXPECT_FALSE(fs::exists(m_dir / c.unwritten));
+        EXPECT_TRUE(fs::exists(m_dir / "page.emf")) << "nobody saw the page: its source stays";
         const Lines logged = Logged();
         ASSERT_EQ(logged.size(), 1u) << run.errors;
         EXPECT_EQ(logged[0],

@@ -91,7 +91,7 @@ protected:
             std::string chosen = directory;
             const bool confirmed =
                 dialog.ShowPreviewDialog(form.PageList(), chosen, saveMode) == TPreviewDialog::mrOk;
-            return TfrmImagePreview::TPreviewResult{confirmed, chosen};
+            return TfrmImagePreview::TPreviewResult{confirmed, chosen, true};
         };
     }
 
