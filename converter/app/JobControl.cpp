@@ -124,10 +124,14 @@ void RunConvert() {
     LoadSource(*window);
     bool pageOnClipboard = false;
     if (JobSettings.Destination == kPlaceFile) {
-        if (JobSettings.OutputFormat == kOutputEMF)
+        if (JobSettings.OutputFormat == kOutputEMF) {
             window->SavePageAsEmf(OutputPath());
-        else
-            window->ConvertPage(OutputPath(), shown, saveMode);
+        } else if (window->ConvertPage(OutputPath(), shown, saveMode) && !window->PageWritten(0) &&
+                   JobSettings.ReportLevel != 0) {
+            // A page that could not be read or written would otherwise end in "Job is
+            // completed." alone, as if the picture were there.
+            ShowInformation("Tallyvane!: Image has not been created.");
+        }
     } else if (JobSettings.Destination == kPlaceClipboard) {
         pageOnClipboard = window->PageToClipboard();
     }

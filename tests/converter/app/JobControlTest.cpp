@@ -245,6 +245,19 @@ TEST_F(RunJobTest, ClosingMessageOnlyWhenTheSettingsAreGood) {
     EXPECT_EQ(m_window.created, 0);
 }
 
+TEST_F(RunJobTest, APageThatWasNotWrittenIsReportedBeforeTheClosingMessage) {
+    m_window.notWritten = {0};
+    Run({"dbg:1", "at:CONVERT", "st:FILE", "dt:FILE", "ifn:page.emf", "oft:BMP"});
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Tallyvane!: Image has not been created.",
+                                                 "Tallyvane!: Job is completed."}));
+
+    ResetCommandLine();
+    ResetJobSettings();
+    m_boxes.clear();
+    Run({"at:CONVERT", "st:FILE", "dt:FILE", "ifn:page.emf", "oft:BMP"});
+    EXPECT_TRUE(Texts().empty()) << "without reporting the job stays silent, as before";
+}
+
 class ConvertListTest : public RunJobTest {
 protected:
     void SetUp() override {
