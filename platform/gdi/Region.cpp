@@ -224,7 +224,10 @@ TPixRegion RegionFromPolygon(std::span<const POINT> points, std::span<const int>
 }
 
 TPixRegion RegionFromEllipse(int left, int top, int right, int bottom) {
-    return RegionFromRoundRect(left, top, right, bottom, right - left, bottom - top);
+    // Clamped first: the corner size of a box spanning the whole int range would overflow.
+    const int l = ClampCoord(std::min(left, right)), r = ClampCoord(std::max(left, right));
+    const int t = ClampCoord(std::min(top, bottom)), b = ClampCoord(std::max(top, bottom));
+    return RegionFromRoundRect(l, t, r, b, r - l, b - t);
 }
 
 TPixRegion RegionFromRoundRect(int left, int top, int right, int bottom, int width, int height) {
