@@ -4,8 +4,9 @@
 // order, and the right and bottom edges are taken in by one pixel. What remains is the
 // inclusive box: a one-pixel pen draws along its outermost pixels and a shape with no pen fills
 // it less its right and bottom edge (so Rectangle(0, 0, 10, 10) with the null pen fills
-// 9 x 9 pixels). In the advanced mode the box is inclusive as given, and a rotated or sheared
-// box is drawn as a transformed path.
+// 9 x 9 pixels). In the advanced mode a rectangle's box is inclusive as given, and a rotated or
+// sheared one is drawn as a transformed path; ellipses, round rectangles, arcs, chords and pies
+// leave out the right and bottom edge in both modes.
 #include "platform/gdi/Draw_p.h"
 #include "platform/gdi/Shape_p.h"
 
@@ -24,7 +25,8 @@ namespace {
 
 // The inclusive device box of a logical box; false when the transform rotates or shears.
 // Curved shapes pass `corners`: GDI draws them upright on the box spanned by the two
-// transformed corners even under a rotating transform, and so do we.
+// transformed corners even under a rotating transform, and so do we. Their right and bottom
+// edge is left out in the advanced mode too; only a rectangle is inclusive there.
 bool InclusiveBox(TDeviceContext& dc, int left, int top, int right, int bottom, RECT& box,
                   bool corners = false) {
     const TDcState& s = dc.State();
@@ -34,7 +36,7 @@ bool InclusiveBox(TDeviceContext& dc, int left, int top, int right, int bottom, 
     const TPointD a = DevicePoint(dc, left, top), b = DevicePoint(dc, right, bottom);
     box = RECT{RoundCoord(std::min(a.x, b.x)), RoundCoord(std::min(a.y, b.y)),
                RoundCoord(std::max(a.x, b.x)), RoundCoord(std::max(a.y, b.y))};
-    if (s.m_graphicsMode == GM_COMPATIBLE) {
+    if (corners || s.m_graphicsMode == GM_COMPATIBLE) {
         box.right -= 1;
         box.bottom -= 1;
     }

@@ -267,8 +267,8 @@ bool playPoly(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
 
 // The shapes whose records hold an inclusive box. Recorded in GM_COMPATIBLE, they are played
 // the same way when the transform scales, the box widened back to the call's exclusive corner
-// (the taken-in unit is less than a pixel under a scaling mapping mode); else as stored, in
-// GM_ADVANCED, which draws the box inclusive.
+// (the taken-in unit is less than a pixel under a scaling mapping mode); else in GM_ADVANCED,
+// which draws a rectangle's box inclusive and a curved shape's without right and bottom.
 bool playBox(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     // Box, then the corner size (EMR_ROUNDRECT) or the start and end points (the arcs).
     const size_t fields = type == EMR_RECTANGLE || type == EMR_ELLIPSE ? 16
@@ -283,7 +283,12 @@ bool playBox(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     const bool recordedCompatible = world.eM11 == 1 && world.eM12 == 0 && world.eM21 == 0 &&
                                     world.eM22 == 1 && world.eDx == 0 && world.eDy == 0;
     const bool compatible = recordedCompatible && type != EMR_ARCTO && p.enterCompatibleMapping();
-    if (compatible) {
+    // GDI leaves out the right and bottom edge of a curved shape in either mode and of a
+    // rectangle in the compatible one. A curved box recorded under a world transform (so in
+    // GM_ADVANCED) is stored as called, without its edge; else it is inclusive and gets its
+    // edge back here.
+    const bool curved = type != EMR_RECTANGLE;
+    if (compatible || (curved && recordedCompatible)) {
         r.right = r.right < INT32_MAX ? r.right + 1 : r.right;
         r.bottom = r.bottom < INT32_MAX ? r.bottom + 1 : r.bottom;
     }

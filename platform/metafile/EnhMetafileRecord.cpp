@@ -4,7 +4,7 @@
 // Windows writes for it. GDI keeps the DC's state (mapping, current position, selections) as
 // for any DC, so the driver reads it to compute bounds in reference-device pixels. Boxes of
 // rectangles, ellipses and arcs made in GM_COMPATIBLE are stored inclusive: right and bottom
-// taken in by one logical unit.
+// taken in by one logical unit (see `box` for the other cases).
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -75,17 +75,17 @@ public:
     }
 
     // Bounds of a shape by the pixels it covers: the call's own box, exclusive at the right
-    // and bottom in GM_COMPATIBLE, inclusive in GM_ADVANCED.
-    void boundShape(TDeviceContext& dc, int l, int t, int r, int b) {
+    // and bottom, except a rectangle in GM_ADVANCED.
+    void boundShape(TDeviceContext& dc, DWORD type, int l, int t, int r, int b) {
         if (m_cornerBounds) {
             // The corners of the stored inclusive box, taken to device pixels as they are.
-            const RECT in = box(dc, l, t, r, b);
+            const RECT in = box(dc, type, l, t, r, b);
             const gdi::TPointD p = dc.ToDevice(in.left, in.top);
             const gdi::TPointD q = dc.ToDevice(in.right, in.bottom);
             m_out.addBoundsRect(std::round(p.x), std::round(p.y), std::round(q.x), std::round(q.y));
             return;
         }
-        const bool advanced = dc.State().m_graphicsMode == GM_ADVANCED;
+        const bool advanced = type == EMR_RECTANGLE && dc.State().m_graphicsMode == GM_ADVANCED;
         const double right = std::max(l, r) + (advanced ? 1 : 0);
         const double bottom = std::max(t, b) + (advanced ? 1 : 0);
         const double left = std::min(l, r), top = std::min(t, b);
@@ -102,10 +102,16 @@ public:
                             std::round(y1 + pad) - 1);
     }
 
-    // The inclusive box a shape call is stored with.
-    RECT box(TDeviceContext& dc, int l, int t, int r, int b) {
+    // The box a shape call is stored with.
+    RECT box(TDeviceContext& dc, DWORD type, int l, int t, int r, int b) {
         RECT box{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
-        if (dc.State().m_graphicsMode != GM_ADVANCED) {
+        // A rectangle made in GM_ADVANCED is drawn inclusive and stored as called. So is a
+        // curved shape drawn under a world transform, right and bottom left out; players tell
+        // it by that transform.
+        const bool advanced = dc.State().m_graphicsMode == GM_ADVANCED;
+        const bool asCalled =
+            advanced && (type == EMR_RECTANGLE || !dc.State().m_world.IsIdentity());
+        if (!asCalled) {
             box.right -= 1;
             box.bottom -= 1;
         }
@@ -589,8 +595,8 @@ public:
         return true;
     }
     bool shape(TDeviceContext& dc, DWORD type, int l, int t, int r, int b) {
-        const RECT bx = box(dc, l, t, r, b);
-        boundShape(dc, l, t, r, b);
+        const RECT bx = box(dc, type, l, t, r, b);
+        boundShape(dc, type, l, t, r, b);
         m_out.record(type, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right), DWORD(bx.bottom)});
         return true;
     }
@@ -601,16 +607,16 @@ public:
         return shape(dc, EMR_ELLIPSE, l, t, r, b);
     }
     bool RoundRect(TDeviceContext& dc, int l, int t, int r, int b, int w, int h) override {
-        const RECT bx = box(dc, l, t, r, b);
-        boundShape(dc, l, t, r, b);
+        const RECT bx = box(dc, EMR_ROUNDRECT, l, t, r, b);
+        boundShape(dc, EMR_ROUNDRECT, l, t, r, b);
         m_out.record(EMR_ROUNDRECT, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right),
                                      DWORD(bx.bottom), DWORD(w), DWORD(h)});
         return true;
     }
     bool arc(TDeviceContext& dc, DWORD type, int l, int t, int r, int b, int xs, int ys, int xe,
              int ye) {
-        const RECT bx = box(dc, l, t, r, b);
-        boundShape(dc, l, t, r, b);
+        const RECT bx = box(dc, type, l, t, r, b);
+        boundShape(dc, type, l, t, r, b);
         m_out.record(type, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right), DWORD(bx.bottom),
                             DWORD(xs), DWORD(ys), DWORD(xe), DWORD(ye)});
         return true;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -220,6 +222,49 @@ TEST(Draw, EllipseIsSymmetricAndFillsItsBox) {
             }
         }
     }
+}
+
+// Only a rectangle is inclusive in the advanced mode: curved shapes cover the pixels they
+// cover in the compatible mode, right and bottom edge left out.
+TEST(Draw, AdvancedModeLeavesOutTheEdgeOfCurvedShapesOnly) {
+    const auto draw = [](int mode, const std::function<void(HDC)>& shape) {
+        auto canvas = std::make_unique<TCanvas>(48, 48);
+        SetGraphicsMode(canvas->Dc(), mode);
+        Select(canvas->Dc(), GetStockObject(BLACK_PEN), GetStockObject(BLACK_BRUSH));
+        shape(canvas->Dc());
+        return canvas;
+    };
+    const struct {
+        const char* name;
+        std::function<void(HDC)> shape;
+    } shapes[] = {
+        {"ellipse", [](HDC dc) { Ellipse(dc, 16, 16, 34, 34); }},
+        {"round rect", [](HDC dc) { RoundRect(dc, 4, 6, 40, 30, 12, 10); }},
+        {"arc", [](HDC dc) { Arc(dc, 4, 6, 40, 30, 40, 6, 4, 30); }},
+        {"chord", [](HDC dc) { Chord(dc, 4, 6, 40, 30, 40, 6, 4, 30); }},
+        {"pie", [](HDC dc) { Pie(dc, 4, 6, 40, 30, 40, 6, 4, 30); }},
+        {"arc to",
+         [](HDC dc) {
+             MoveToEx(dc, 2, 2, nullptr);
+             ArcTo(dc, 4, 6, 40, 30, 40, 6, 4, 30);
+         }},
+    };
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.name);
+        const auto compatible = draw(GM_COMPATIBLE, shape.shape);
+        const auto advanced = draw(GM_ADVANCED, shape.shape);
+        for (int y = 0; y < 48; ++y) {
+            for (int x = 0; x < 48; ++x) {
+                ASSERT_EQ(advanced->At(x, y), compatible->At(x, y))
+                    << x << "," << y << "\n"
+                    << advanced->Picture(0, 0, 48, 48);
+            }
+        }
+    }
+    const auto ellipse = draw(GM_ADVANCED, [](HDC dc) { Ellipse(dc, 16, 16, 34, 34); });
+    EXPECT_TRUE(ellipse->Bounds() == (RECT{16, 16, 34, 34})) << "18 pixels across";
+    const auto rect = draw(GM_ADVANCED, [](HDC dc) { Rectangle(dc, 16, 16, 34, 34); });
+    EXPECT_TRUE(rect->Bounds() == (RECT{16, 16, 35, 35})) << "19 pixels across";
 }
 
 TEST(Draw, SmallCirclesTakeGdisPixels) {

@@ -2,7 +2,9 @@
 // give drawn directly, group by group of GDI calls.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <vector>
 
 #include "MetafileTestUtil.h"
 
@@ -154,6 +156,63 @@ TEST(RecordTest, RecordedDrawingPlaysBackAsDrawnDirectly) {
         DeleteEnhMetaFile(recorded);
         DeleteEnhMetaFile(reread);
     }
+}
+
+// Curved shapes in GM_ADVANCED leave out their right and bottom edge, with and without a world
+// transform; the recorded copy must cover exactly the pixels the calls cover drawn directly.
+void advancedCurves(HDC dc) {
+    SetGraphicsMode(dc, GM_ADVANCED);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    SelectObject(dc, GetStockObject(GRAY_BRUSH));
+    for (int pass = 0; pass < 2; ++pass) {
+        Ellipse(dc, 16, 16, 34, 34);
+        RoundRect(dc, 40, 10, 70, 30, 8, 8);
+        Pie(dc, 80, 10, 110, 40, 110, 10, 80, 40);
+        Chord(dc, 10, 50, 40, 70, 40, 50, 10, 70);
+        Arc(dc, 50, 50, 80, 70, 80, 50, 50, 70);
+        MoveToEx(dc, 90, 50, nullptr);
+        ArcTo(dc, 90, 50, 120, 70, 120, 50, 90, 70);
+        Rectangle(dc, 10, 80, 30, 90);
+        const XFORM scale{1.5f, 0, 0, 1.5f, 0, 60};
+        SetWorldTransform(dc, &scale);
+    }
+}
+
+TEST(RecordTest, AdvancedModeCurvesPlayBackPixelForPixel) {
+    HENHMETAFILE recorded = record(advancedCurves);
+    ASSERT_NE(recorded, nullptr);
+    TCanvas direct(kWidth, kHeight);
+    advancedCurves(direct.dc());
+    TCanvas played(kWidth, kHeight);
+    RECT all{0, 0, kWidth, kHeight};
+    EXPECT_TRUE(PlayEnhMetaFile(played.dc(), recorded, &all));
+    int off = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            off += direct.pixel(x, y) != played.pixel(x, y);
+    EXPECT_EQ(off, 0);
+    // Under a world transform the boxes are stored as called; without one the curved boxes are
+    // taken in by one, so a player can tell how to widen them.
+    std::vector<BYTE> bits(GetEnhMetaFileBits(recorded, 0, nullptr));
+    GetEnhMetaFileBits(recorded, UINT(bits.size()), bits.data());
+    std::vector<std::vector<LONG>> ellipses;
+    for (size_t at = 0; at + 8 <= bits.size();) {
+        DWORD type, size;
+        std::memcpy(&type, &bits[at], 4);
+        std::memcpy(&size, &bits[at + 4], 4);
+        if (size < 8 || at + size > bits.size())
+            break;
+        if (type == EMR_ELLIPSE && size >= 24) {
+            std::vector<LONG> box(4);
+            std::memcpy(box.data(), &bits[at + 8], 16);
+            ellipses.push_back(box);
+        }
+        at += size;
+    }
+    ASSERT_EQ(ellipses.size(), 2u);
+    EXPECT_EQ(ellipses[0], (std::vector<LONG>{16, 16, 33, 33}));
+    EXPECT_EQ(ellipses[1], (std::vector<LONG>{16, 16, 34, 34}));
+    DeleteEnhMetaFile(recorded);
 }
 
 // A metafile that restores more levels than it saved must not undo the player's own set-up.
