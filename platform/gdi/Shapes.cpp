@@ -159,9 +159,20 @@ void DrawRoundBox(TDeviceContext& dc, const RECT& box, int cw, int ch) {
             dc, SpansRegion(dc, trace.left, trace.top, trace.right, trace.bottom, traceW, traceH),
             brush, rop2);
     }
-    StrokeDevicePath(
-        dc, RoundRectPixelPath(trace.left, trace.top, trace.right, trace.bottom, traceW, traceH),
-        stroke);
+    TDevicePath outline =
+        RoundRectPixelPath(trace.left, trace.top, trace.right, trace.bottom, traceW, traceH);
+    // Where a styled pen's dashes fall depends on where the outline starts and which way it
+    // runs. The walk runs clockwise on the device from the right side; GDI starts there too
+    // but runs in the arc direction, and a one-pixel pen steps once before its first pixel.
+    if (outline.points.size() > 2) {
+        if (s.m_arcDirection == AD_COUNTERCLOCKWISE) {
+            std::reverse(outline.points.begin() + 1, outline.points.end());
+        }
+        if (stroke.cosmetic) {
+            std::rotate(outline.points.begin(), outline.points.begin() + 1, outline.points.end());
+        }
+    }
+    StrokeDevicePath(dc, outline, stroke);
 }
 
 enum class TArcKind { Arc, ArcTo, Chord, Pie };
