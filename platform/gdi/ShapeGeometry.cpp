@@ -302,8 +302,11 @@ TDevicePath RoundRectPath(double l, double t, double r, double b, double width, 
     const double rx = std::min(std::fabs(width) / 2, (r - l) / 2);
     const double ry = std::min(std::fabs(height) / 2, (b - t) / 2);
     const double kx = rx * kKappa, ky = ry * kKappa;
+    // GDI starts the figure on the right-hand side and runs counter-clockwise on the device,
+    // which decides where the figure closes (and where a widened outline joins itself).
     TDevicePath path;
-    path.MoveTo({r - rx, t});
+    path.MoveTo({r, t + ry});
+    path.BezierTo({r, t + ry - ky}, {r - rx + kx, t}, {r - rx, t});
     if (r - rx > l + rx) {
         path.LineTo({l + rx, t});
     }
@@ -319,7 +322,6 @@ TDevicePath RoundRectPath(double l, double t, double r, double b, double width, 
     if (b - ry > t + ry) {
         path.LineTo({r, t + ry});
     }
-    path.BezierTo({r, t + ry - ky}, {r - rx + kx, t}, {r - rx, t});
     path.Close();
     return path;
 }
