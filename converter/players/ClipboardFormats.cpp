@@ -1,5 +1,6 @@
 #include "converter/players/ClipboardFormats.h"
 
+#include <exception>
 #include <mutex>
 
 #include "converter/players/RasterBitmap.h"
@@ -51,4 +52,28 @@ void EnsurePlayerClipboardFormats() {
         tallyvane::user::RegisterClipboardHandleCodec(CF_BITMAP, BitmapToBytes, BitmapFromBytes,
                                                       [](HANDLE handle) { DeleteObject(handle); });
     });
+}
+
+bool CopyClipboardBitmap(TRasterBitmap& target) {
+    EnsurePlayerClipboardFormats();
+    if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr)) {
+        return false;
+    }
+    bool taken = false;
+    try {
+        TRasterBitmap borrowed;
+        HBITMAP handle = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+        if (handle && borrowed.TakeOver(handle)) {
+            HBITMAP copy = borrowed.CopyHandle();
+            borrowed.Release();
+            taken = copy && target.TakeOver(copy);
+            if (copy && !taken) {
+                DeleteObject(copy);
+            }
+        }
+    } catch (const std::exception&) {
+        taken = false;
+    }
+    CloseClipboard();
+    return taken;
 }

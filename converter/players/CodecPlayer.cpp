@@ -80,28 +80,7 @@ bool TCodecPlayer::SaveToBitmapFile(const std::string& fileName) {
 }
 
 bool TCodecPlayer::LoadFromClipboard() {
-    EnsurePlayerClipboardFormats();
-    if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr)) {
-        return false;
-    }
-    bool taken = false;
-    try {
-        // The clipboard's handle stays the clipboard's; the player takes a copy.
-        TRasterBitmap borrowed;
-        HBITMAP handle = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-        if (handle && borrowed.TakeOver(handle)) {
-            HBITMAP copy = borrowed.CopyHandle();
-            borrowed.Release();
-            taken = copy && m_state.Bitmap.TakeOver(copy);
-            if (copy && !taken) {
-                DeleteObject(copy);
-            }
-        }
-    } catch (const std::exception&) {
-        taken = false;
-    }
-    CloseClipboard();
-    if (!taken) {
+    if (!CopyClipboardBitmap(m_state.Bitmap)) {
         return false;
     }
     try {

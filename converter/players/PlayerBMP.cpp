@@ -59,28 +59,7 @@ std::int32_t TPlayerBMP::GetEncodedSize() {
 }
 
 bool TPlayerBMP::LoadFromClipboard() {
-    EnsurePlayerClipboardFormats();
-    if (!IsClipboardFormatAvailable(CF_BITMAP) || !OpenClipboard(nullptr)) {
-        return false;
-    }
-    bool result = false;
-    try {
-        // The clipboard's handle stays the clipboard's; the player takes a copy.
-        TRasterBitmap borrowed;
-        HBITMAP handle = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-        if (handle && borrowed.TakeOver(handle)) {
-            HBITMAP copy = borrowed.CopyHandle();
-            borrowed.Release();
-            result = copy && m_state.Bitmap.TakeOver(copy);
-            if (copy && !result) {
-                DeleteObject(copy);
-            }
-        }
-    } catch (const std::exception&) {
-        result = false;
-    }
-    CloseClipboard();
-    return result;
+    return CopyClipboardBitmap(m_state.Bitmap);
 }
 
 bool TPlayerBMP::CopyToClipboard() {
