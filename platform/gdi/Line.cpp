@@ -75,6 +75,8 @@ public:
         }
     }
     bool Ok() const { return m_surface != nullptr; }
+    // No pixel outside this box is ever written.
+    const RECT& Box() const { return m_box; }
     void Plot(int x, int y, std::uint32_t color, int rop2) {
         if (x < m_box.left || x >= m_box.right || y < m_box.top || y >= m_box.bottom) {
             return;
@@ -117,6 +119,25 @@ struct TDashState {
         left -= 1;
         SkipEmpty();
     }
+    // Advance by `steps` pixels at once: whole passes of an integral pattern change nothing.
+    void Advance(long long steps) {
+        if (!dashes || dashes->empty() || steps <= 0) {
+            return;
+        }
+        double pass = 0;
+        for (double length : *dashes) {
+            pass += length;
+        }
+        if (dashes->size() % 2 != 0) {
+            pass *= 2; // dashes and gaps swap on every other pass
+        }
+        if (pass >= 1 && pass == std::floor(pass) && pass < 1e9) {
+            steps %= static_cast<long long>(pass);
+        }
+        for (long long i = 0; i < steps; ++i) {
+            Advance();
+        }
+    }
 
 private:
     void SkipEmpty() {
@@ -151,8 +172,17 @@ void ThinSegment(TPixelWriter& writer, POINT a, POINT b, const TStroke& stroke, 
     // x is the major axis when it runs strictly further; a diagonal counts as y-major.
     const bool xMajor = adx > ady;
     const long long bias = TieTowardsEnd(dx, dy) ? 1 : 0;
+    // Only the steps whose major coordinate lies in the clip box can write a pixel; a segment
+    // thousands of times larger than the page is walked over its visible part alone.
+    const RECT& box = writer.Box();
+    const long long from = xMajor ? a.x : a.y;
+    const long long low = xMajor ? box.left : box.top, high = xMajor ? box.right : box.bottom;
+    const bool forward = xMajor ? dx > 0 : dy > 0;
+    const long long first = std::clamp(forward ? low - from : from - high + 1, 0LL, steps);
+    const long long last = std::clamp(forward ? high - from : from - low + 1, first, steps);
+    dash.Advance(first);
     std::uint32_t pen = 0;
-    for (long long i = 0; i < steps; ++i) {
+    for (long long i = first; i < last; ++i) {
         int x, y;
         if (xMajor) {
             x = static_cast<int>(a.x + (dx > 0 ? i : -i));
@@ -173,6 +203,7 @@ void ThinSegment(TPixelWriter& writer, POINT a, POINT b, const TStroke& stroke, 
         }
         dash.Advance();
     }
+    dash.Advance(steps - last);
 }
 
 void StrokeThin(TDeviceContext& dc, const TDevicePath& flat, const TStroke& stroke, bool closeAll) {
