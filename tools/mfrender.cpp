@@ -17,54 +17,11 @@
 #include <vector>
 
 #include "platform/WinMetafile.h"
+#include "tools/OpenMetafile.h"
 
 namespace {
 
 constexpr int kMaxSide = 2000;
-
-std::vector<BYTE> readFile(const char* path) {
-    std::vector<BYTE> bytes;
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return bytes;
-    BYTE chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(file);
-    return bytes;
-}
-
-DWORD le32(const std::vector<BYTE>& b, size_t at) {
-    if (at + 4 > b.size())
-        return 0;
-    return DWORD(b[at]) | DWORD(b[at + 1]) << 8 | DWORD(b[at + 2]) << 16 | DWORD(b[at + 3]) << 24;
-}
-
-SHORT le16s(const std::vector<BYTE>& b, size_t at) {
-    if (at + 2 > b.size())
-        return 0;
-    return SHORT(WORD(b[at] | b[at + 1] << 8));
-}
-
-// The metafile as an enhanced one, or null when the bytes are neither kind.
-HENHMETAFILE openMetafile(const std::vector<BYTE>& bytes) {
-    if (bytes.size() >= 88 && le32(bytes, 0) == EMR_HEADER && le32(bytes, 40) == ENHMETA_SIGNATURE)
-        return SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
-    if (le32(bytes, 0) == META_PLACEABLE_KEY && bytes.size() > 22) {
-        const int width = std::abs(le16s(bytes, 10) - le16s(bytes, 6));
-        const int height = std::abs(le16s(bytes, 12) - le16s(bytes, 8));
-        int inch = WORD(le16s(bytes, 14));
-        if (inch == 0)
-            inch = 1440;
-        METAFILEPICT picture{MM_ANISOTROPIC, LONG(std::lround(width * 2540.0 / inch)),
-                             LONG(std::lround(height * 2540.0 / inch)), nullptr};
-        return SetWinMetaFileBits(UINT(bytes.size() - 22), bytes.data() + 22, nullptr, &picture);
-    }
-    if (!bytes.empty())
-        return SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, nullptr);
-    return nullptr;
-}
 
 void defaultSize(const ENHMETAHEADER& h, int& width, int& height) {
     double w, hgt;
@@ -137,8 +94,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: mfrender IN OUT.bmp [WIDTH HEIGHT]\n");
         return 2;
     }
-    const std::vector<BYTE> bytes = readFile(argv[1]);
-    HENHMETAFILE emf = openMetafile(bytes);
+    const std::vector<BYTE> bytes = ReadMetafileFile(argv[1]);
+    HENHMETAFILE emf = OpenMetafileBytes(bytes);
     if (!emf) {
         std::fprintf(stderr, "mfrender: %s: not a metafile\n", argv[1]);
         return 1;
