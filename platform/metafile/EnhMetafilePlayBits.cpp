@@ -288,7 +288,8 @@ bool playBlit(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         const size_t meshSize = mode == GRADIENT_FILL_TRIANGLE ? 12 : 8;
         const BYTE* vtx = rec.span(36, vertices, sizeof(TRIVERTEX));
         const BYTE* mesh = rec.span(36 + size_t{vertices} * sizeof(TRIVERTEX), meshes, meshSize);
-        if (!vtx || !mesh)
+        // A fill with no vertices or no meshes draws nothing (and has nothing to copy).
+        if (!vtx || !mesh || vertices == 0 || meshes == 0)
             return false;
         std::vector<TRIVERTEX> v(vertices);
         std::memcpy(v.data(), vtx, vertices * sizeof(TRIVERTEX));
