@@ -43,7 +43,9 @@ bool ValidateEnhMetaFile(TEnhMetaFile& emf) {
     const DWORD declaredBytes = file.u32(48);
     if (!file.ok() || type != EMR_HEADER || signature != ENHMETA_SIGNATURE)
         return false;
-    if (headerSize < kEnhHeaderMinSize || headerSize > emf.bits.size())
+    // A header the record walk cannot step over leaves nothing to play, not even the header
+    // that every reader copies first.
+    if (headerSize < kEnhHeaderMinSize || headerSize % 4 != 0 || headerSize > emf.bits.size())
         return false;
     // Trailing bytes past the declared size belong to no record (files padded by their
     // container); a declared size past the end means the file was cut short.

@@ -94,6 +94,7 @@ TEST(EnhMetafileTest, RefusesBytesThatAreNoEnhancedMetafile) {
         {"first record not a header", [](auto& b) { setDword(b, 0, EMR_EOF); }},
         {"header shorter than its fields", [](auto& b) { setDword(b, 4, 40); }},
         {"header longer than the file", [](auto& b) { setDword(b, 4, 100000); }},
+        {"header size not a multiple of four", [](auto& b) { setDword(b, 4, 109); }},
         {"only part of a header", [](auto& b) { b.resize(60); }},
     };
     ASSERT_NE(SetEnhMetaFileBits(UINT(good.size()), good.data()), nullptr);
