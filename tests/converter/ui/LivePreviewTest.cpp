@@ -1,6 +1,6 @@
 // Vantrel with its real windows on a virtual X display: the preview is shown by the xcb platform,
 // its buttons are pressed through TALLYVANE_PRESS, and the pictures land where they should.
-#include "VantrelProcess.h"
+#include "tests/converter/VantrelProcess.h"
 
 namespace {
 

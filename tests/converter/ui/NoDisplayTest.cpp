@@ -1,6 +1,6 @@
 // Vantrel on a machine without a display: the jobs that need a window say so once and write
 // nothing; the others run as they always do and never start the window system.
-#include "VantrelProcess.h"
+#include "tests/converter/VantrelProcess.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "../players/EmfBuilder.h"
+#include "tests/converter/players/EmfBuilder.h"
 
 namespace vantrel_test {
 
@@ -36,7 +36,7 @@ class VantrelProcess : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = fs::temp_directory_path() /
-                ("vantrel-ui-" + std::to_string(::getpid()) + "-" +
+                ("vantrel-" + std::to_string(::getpid()) + "-" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir / "install");
@@ -55,12 +55,13 @@ protected:
                    static_cast<std::streamsize>(bytes.size()));
     }
 
-    // Runs Vantrel with arguments, behind wrapper when one is given (a program and its
+    // Runs m_program with arguments, behind wrapper when one is given (a program and its
     // arguments that start the rest of the command line). The TALLYVANE_* overrides point into
-    // the scratch directory; the display variables are all removed, then those of display are
-    // set; boxes are logged and not answered. A run longer than timeout is killed.
+    // the scratch directory; the display variables are all removed, then those of environment
+    // are set; boxes are logged and not answered unless environment gives the answers. A run
+    // longer than timeout is killed.
     TRun Run(const std::vector<std::string>& arguments,
-             const std::map<std::string, std::string>& display,
+             const std::map<std::string, std::string>& environment,
              std::chrono::seconds timeout = std::chrono::seconds(60),
              const std::vector<std::string>& wrapper = {}) {
         const fs::path errors = m_dir / "stderr.txt";
@@ -76,14 +77,14 @@ protected:
             for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
                 ::unsetenv(name);
             }
-            for (const auto& [name, value] : display) {
+            for (const auto& [name, value] : environment) {
                 ::setenv(name.c_str(), value.c_str(), 1);
             }
             if (!std::freopen(errors.c_str(), "w", stderr)) {
                 ::_exit(126);
             }
             std::vector<std::string> words = wrapper;
-            words.push_back(std::string(TALLYVANE_BIN_DIR) + "/Vantrel");
+            words.push_back(m_program.string());
             words.insert(words.end(), arguments.begin(), arguments.end());
             std::vector<char*> argv;
             for (std::string& word : words) {
@@ -127,6 +128,7 @@ protected:
     }
 
     fs::path m_dir;
+    fs::path m_program = fs::path(TALLYVANE_BIN_DIR) / "Vantrel";
 };
 
 } // namespace vantrel_test
