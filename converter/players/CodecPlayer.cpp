@@ -25,7 +25,8 @@ bool TCodecPlayer::Render(HDC dc, const TRect& fullRect, const PrepareCallback& 
     if (!dc) {
         return false;
     }
-    // FIXME: show the player's busy cursor until the encoding is done, once cursors exist.
+    // The busy cursor is the preview window's business (it wraps this call): the players also
+    // run in headless jobs, where there is no cursor to set.
     // A render without a drawing still encodes the bitmap it sized.
     const bool result =
         RasterRender(m_state, RenderWhole, dc, fullRect, onPrepare, onDraw, visibleRect);
