@@ -52,22 +52,27 @@ BYTE NarrowChar(WCHAR c) {
     return c < 0x100 ? static_cast<BYTE>(c) : static_cast<BYTE>('?');
 }
 
-// Character codes of the A functions are bytes of the ANSI code page.
-char32_t CharacterOf(UINT code, bool ansi) {
-    if (!ansi || code > 0xFF) {
+// Character codes of the A functions are in the code page of the selected font: a byte, or
+// for a double-byte character lead byte * 256 + trail byte.
+char32_t CharacterOf(UINT code, UINT codePage) {
+    if (codePage == 0 || code > 0xFFFF || (code > 0xFF && !IsDoubleByteCodePage(codePage))) {
         return code;
     }
-    char byte = static_cast<char>(code);
-    return AnsiToUtf16(&byte, 1)[0];
+    const char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+    const bool pair = code > 0xFF;
+    std::u16string wide = MultiByteToUtf16(codePage, pair ? bytes : bytes + 1, pair ? 2 : 1);
+    return wide.empty() ? 0xFFFD : wide[0];
 }
 
 template <class Fill> BOOL ForEachCharacter(HDC hdc, UINT first, UINT last, bool ansi, Fill fill) {
     TRealizedFont realized;
-    if (first > last || last - first > 0x10FFFF || !Realize(hdc, realized)) {
+    TDeviceContext* dc = GdiLookupDC(hdc);
+    if (first > last || last - first > 0x10FFFF || dc == nullptr || !RealizeFont(*dc, realized)) {
         return FALSE;
     }
+    const UINT codePage = ansi ? TextCodePage(*dc) : 0;
     for (UINT code = first; code <= last; ++code) {
-        UINT glyph = realized.instance->GlyphFor(CharacterOf(code, ansi));
+        UINT glyph = realized.instance->GlyphFor(CharacterOf(code, codePage));
         fill(code - first, glyph, realized);
     }
     return TRUE;
@@ -251,6 +256,20 @@ int GetTextFaceA(HDC hdc, int size, LPSTR name) {
     }
     name[copied] = 0;
     return copied + 1;
+}
+
+UINT gdi::TextCodePage(TDeviceContext& dc) {
+    TRealizedFont realized;
+    if (!RealizeFont(dc, realized)) {
+        return kCodePageAnsi;
+    }
+    // A face that keeps its characters in a symbol map is a symbol font whatever character
+    // set the LOGFONT asked for, and takes its bytes as symbol codes.
+    const TFontInstance& font = *realized.instance;
+    if (font.Match().symbolMapped || font.Face().Metrics().hasSymbolMap) {
+        return kCodePageSymbol;
+    }
+    return CodePageOfCharset(font.Metrics().tmCharSet);
 }
 
 int GetTextCharset(HDC dc) {

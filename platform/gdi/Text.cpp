@@ -246,18 +246,12 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
     return true;
 }
 
-// ANSI text as the W functions take it. Symbol fonts keep their bytes, moved to U+F0xx, as
-// the system passes them on.
-std::u16string WideText(TDeviceContext& dc, LPCSTR text, UINT count) {
-    const TFont* font = dc.State().m_font.Get();
-    if (font != nullptr && font->Log().lfCharSet == SYMBOL_CHARSET) {
-        std::u16string wide(count, u'\0');
-        for (UINT i = 0; i < count; ++i) {
-            wide[i] = static_cast<char16_t>(0xF000 + static_cast<unsigned char>(text[i]));
-        }
-        return wide;
-    }
-    return AnsiToUtf16(text, count);
+// ANSI text as the W functions take it: read in the code page of the selected font, one code
+// unit per character (symbol fonts keep their bytes, moved to U+F0xx). `firstByte` receives
+// the byte each character starts at.
+std::u16string WideText(TDeviceContext& dc, LPCSTR text, UINT count,
+                        std::vector<size_t>* firstByte = nullptr) {
+    return MultiByteToUtf16(TextCodePage(dc), text, count, firstByte);
 }
 
 // Width and height of a string as TextOut would advance over it, device pixels; with `fit`,
@@ -339,8 +333,11 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR t
         // Glyph indices are words whatever the entry point.
         return ExtTextOutW(hdc, x, y, options, rect, reinterpret_cast<LPCWSTR>(text), count, dx);
     }
-    std::u16string wide = WideText(*dc, text, count);
-    return ExtTextOutW(hdc, x, y, options, rect, wide.c_str(), count, dx);
+    std::vector<size_t> firstByte;
+    std::u16string wide = WideText(*dc, text, count, &firstByte);
+    std::vector<INT> spacing = SpacingPerCharacter(dx, count, firstByte, (options & ETO_PDY) != 0);
+    return ExtTextOutW(hdc, x, y, options, rect, wide.c_str(), static_cast<UINT>(wide.size()),
+                       dx != nullptr ? spacing.data() : nullptr);
 }
 
 BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count) {
@@ -387,19 +384,26 @@ BOOL PolyTextOutA(HDC hdc, const POLYTEXTA* texts, int count) {
         return FALSE;
     }
     std::vector<std::u16string> strings;
+    std::vector<std::vector<INT>> spacings;
     std::vector<POLYTEXTW> wide;
     strings.reserve(static_cast<size_t>(count));
+    spacings.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const POLYTEXTA& entry = texts[i];
         if ((entry.n > 0 && entry.lpstr == nullptr) || entry.n > kMaxTextLength) {
             return FALSE;
         }
-        strings.push_back(WideText(*dc, entry.lpstr, entry.n));
+        std::vector<size_t> firstByte;
+        strings.push_back(WideText(*dc, entry.lpstr, entry.n, &firstByte));
+        spacings.push_back(
+            SpacingPerCharacter(entry.pdx, entry.n, firstByte, (entry.uiFlags & ETO_PDY) != 0));
     }
     for (int i = 0; i < count; ++i) {
         const POLYTEXTA& entry = texts[i];
-        wide.push_back({entry.x, entry.y, entry.n, strings[static_cast<size_t>(i)].c_str(),
-                        entry.uiFlags, entry.rcl, entry.pdx});
+        const auto at = static_cast<size_t>(i);
+        wide.push_back({entry.x, entry.y, static_cast<UINT>(strings[at].size()),
+                        strings[at].c_str(), entry.uiFlags, entry.rcl,
+                        entry.pdx != nullptr ? spacings[at].data() : nullptr});
     }
     return PolyTextOutW(hdc, wide.data(), count);
 }
@@ -422,7 +426,7 @@ BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR text, int count, LPSIZE size) {
         return FALSE;
     }
     std::u16string wide = WideText(*dc, text, static_cast<UINT>(count));
-    return GetTextExtentPoint32W(hdc, wide.c_str(), count, size);
+    return GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), size);
 }
 
 BOOL GetTextExtentPointW(HDC dc, LPCWSTR text, int count, LPSIZE size) {
@@ -458,6 +462,27 @@ BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int maxExtent, LPINT
     if (dc == nullptr || size == nullptr || count < 0 || (count > 0 && text == nullptr)) {
         return FALSE;
     }
-    std::u16string wide = WideText(*dc, text, static_cast<UINT>(count));
-    return GetTextExtentExPointW(hdc, wide.c_str(), count, maxExtent, fit, dx, size);
+    std::vector<size_t> firstByte;
+    std::u16string wide = WideText(*dc, text, static_cast<UINT>(count), &firstByte);
+    std::vector<INT> extents(wide.size());
+    int fitted = 0;
+    if (!GetTextExtentExPointW(hdc, wide.c_str(), static_cast<int>(wide.size()), maxExtent,
+                               fit != nullptr ? &fitted : nullptr,
+                               dx != nullptr ? extents.data() : nullptr, size)) {
+        return FALSE;
+    }
+    // Counts and extents go back to bytes: both bytes of a double-byte character report the
+    // extent after it.
+    if (fit != nullptr) {
+        *fit = static_cast<size_t>(fitted) < firstByte.size()
+                   ? static_cast<int>(firstByte[static_cast<size_t>(fitted)])
+                   : count;
+    }
+    for (size_t i = 0; dx != nullptr && i < firstByte.size(); ++i) {
+        const size_t end = i + 1 < firstByte.size() ? firstByte[i + 1] : static_cast<size_t>(count);
+        for (size_t b = firstByte[i]; b < end; ++b) {
+            dx[b] = extents[i];
+        }
+    }
+    return TRUE;
 }
