@@ -830,6 +830,11 @@ constexpr UINT GGO_GRAY4_BITMAP = 5;
 constexpr UINT GGO_GRAY8_BITMAP = 6;
 constexpr UINT GGO_GLYPH_INDEX = 0x0080;
 constexpr UINT GGO_UNHINTED = 0x0100;
+// Glyph outline records.
+constexpr DWORD TT_POLYGON_TYPE = 24;
+constexpr WORD TT_PRIM_LINE = 1;
+constexpr WORD TT_PRIM_QSPLINE = 2;
+constexpr WORD TT_PRIM_CSPLINE = 3;
 
 // GetGlyphIndices.
 constexpr DWORD GGI_MARK_NONEXISTING_GLYPHS = 0x0001;
@@ -1057,6 +1062,23 @@ struct MAT2 {
     FIXED eM12;
     FIXED eM21;
     FIXED eM22;
+};
+
+struct POINTFX {
+    FIXED x;
+    FIXED y;
+};
+
+struct TTPOLYGONHEADER {
+    DWORD cb;
+    DWORD dwType;
+    POINTFX pfxStart;
+};
+
+struct TTPOLYCURVE {
+    WORD wType;
+    WORD cpfx;
+    POINTFX apfx[1];
 };
 
 struct GLYPHMETRICS {
@@ -1438,6 +1460,8 @@ DWORD GetGlyphIndicesW(HDC dc, LPCWSTR text, int count, WORD* glyphs, DWORD flag
 DWORD GetKerningPairsW(HDC dc, DWORD count, LPKERNINGPAIR pairs);
 DWORD GetFontData(HDC dc, DWORD table, DWORD offset, LPVOID buffer, DWORD size);
 DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWORD size,
+                       LPVOID buffer, const MAT2* matrix);
+DWORD GetGlyphOutlineA(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWORD size,
                        LPVOID buffer, const MAT2* matrix);
 int EnumFontFamiliesExA(HDC dc, LPLOGFONTA font, FONTENUMPROCA proc, LPARAM param, DWORD flags);
 int EnumFontFamiliesExW(HDC dc, LPLOGFONTW font, FONTENUMPROCW proc, LPARAM param, DWORD flags);

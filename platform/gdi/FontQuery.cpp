@@ -370,68 +370,6 @@ DWORD GetFontData(HDC dc, DWORD table, DWORD offset, LPVOID buffer, DWORD size) 
     return static_cast<DWORD>(wanted);
 }
 
-DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWORD size,
-                       LPVOID buffer, const MAT2* /*matrix*/) {
-    TRealizedFont realized;
-    if (metrics == nullptr || !Realize(dc, realized)) {
-        return GDI_ERROR;
-    }
-    TFontInstance& font = *realized.instance;
-    UINT glyph = (format & GGO_GLYPH_INDEX) != 0 ? ch : font.GlyphFor(ch);
-    const TGlyphImage& image = font.Glyph(glyph);
-    metrics->gmBlackBoxX = static_cast<UINT>(std::max(1, image.width));
-    metrics->gmBlackBoxY = static_cast<UINT>(std::max(1, image.height));
-    metrics->gmptGlyphOrigin = {image.left, -image.top};
-    metrics->gmCellIncX = static_cast<short>(font.Advance(glyph));
-    metrics->gmCellIncY = 0;
-    UINT kind = format & ~(GGO_GLYPH_INDEX | GGO_UNHINTED);
-    if (kind == GGO_METRICS) {
-        return 0;
-    }
-    if (kind != GGO_BITMAP && kind != GGO_GRAY2_BITMAP && kind != GGO_GRAY4_BITMAP &&
-        kind != GGO_GRAY8_BITMAP) {
-        // FIXME: outlines (GGO_NATIVE, GGO_BEZIER) are not offered.
-        return GDI_ERROR;
-    }
-    // Rows are padded to four bytes: one bit per pixel, most significant first, for
-    // GGO_BITMAP; one byte per pixel for the grey formats, holding 0..4, 0..16 or 0..64.
-    const DWORD width = metrics->gmBlackBoxX;
-    const DWORD pitch = kind == GGO_BITMAP ? ((width + 31) / 32) * 4 : (width + 3) & ~3u;
-    const DWORD needed = pitch * metrics->gmBlackBoxY;
-    if (buffer == nullptr || size == 0) {
-        return needed;
-    }
-    if (size < needed) {
-        return GDI_ERROR;
-    }
-    auto* out = static_cast<BYTE*>(buffer);
-    std::memset(out, 0, needed);
-    for (int row = 0; row < image.height; ++row) {
-        const BYTE* levels = image.levels.data() + static_cast<size_t>(row) * image.width;
-        BYTE* target = out + static_cast<size_t>(row) * pitch;
-        for (int column = 0; column < image.width; ++column) {
-            const int level = levels[column];
-            switch (kind) {
-            case GGO_BITMAP:
-                if (level >= 8) {
-                    target[column / 8] |= static_cast<BYTE>(0x80 >> (column % 8));
-                }
-                break;
-            case GGO_GRAY2_BITMAP:
-                target[column] = static_cast<BYTE>((level + 2) / 4);
-                break;
-            case GGO_GRAY8_BITMAP:
-                target[column] = static_cast<BYTE>(level * 4);
-                break;
-            default:
-                target[column] = static_cast<BYTE>(level);
-                break;
-            }
-        }
-    }
-    return needed;
-}
-
 int EnumFontFamiliesExW(HDC hdc, LPLOGFONTW font, FONTENUMPROCW proc, LPARAM param,
                         DWORD /*flags*/) {
     if (GdiLookupDC(hdc) == nullptr || proc == nullptr) {
