@@ -8,13 +8,12 @@
 
 namespace gdi {
 
-// Device point of a logical one: whole pixels in the compatible mode, sixteenths of a pixel in
-// the advanced mode, as GDI keeps them.
+// Device point of a logical one. GDI keeps whole device pixels in both graphics modes: a
+// world transform that lands a vertex between pixels still has it rounded to the nearest one
+// before anything is filled or stroked, so shapes drawn under a fractional transform keep
+// the edges they would have had at the rounded positions.
 TPointD DevicePoint(TDeviceContext& dc, double x, double y) {
     const TPointD p = dc.ToDevice(x, y);
-    if (dc.State().m_graphicsMode == GM_ADVANCED) {
-        return {std::round(p.x * 16) / 16, std::round(p.y * 16) / 16};
-    }
     return {static_cast<double>(RoundCoord(p.x)), static_cast<double>(RoundCoord(p.y))};
 }
 

@@ -60,6 +60,31 @@ TEST(Draw, PolygonFollowsTheTopLeftRule) {
     EXPECT_TRUE(canvas.Bounds() == (RECT{0, 0, 10, 5}));
 }
 
+TEST(Draw, FractionalWorldTransformRoundsVerticesToWholePixels) {
+    // A world transform moving everything by (0.4, 0.6) pixels: each vertex goes to the
+    // nearest pixel, for polygons and paths alike, so the square lands at (2, 3)-(8, 9).
+    const POINT square[4] = {{2, 2}, {8, 2}, {8, 8}, {2, 8}};
+    const XFORM shift{1, 0, 0, 1, 0.4f, 0.6f};
+    for (bool path : {false, true}) {
+        SCOPED_TRACE(path ? "FillPath" : "Polygon");
+        TCanvas canvas(12, 12);
+        HDC dc = canvas.Dc();
+        SetGraphicsMode(dc, GM_ADVANCED);
+        SetWorldTransform(dc, &shift);
+        Select(dc, GetStockObject(NULL_PEN), GetStockObject(BLACK_BRUSH));
+        if (path) {
+            BeginPath(dc);
+            Polygon(dc, square, 4);
+            EndPath(dc);
+            FillPath(dc);
+        } else {
+            Polygon(dc, square, 4);
+        }
+        EXPECT_TRUE(canvas.Bounds() == (RECT{2, 3, 8, 9})) << canvas.Picture(0, 0, 12, 12);
+        EXPECT_EQ(canvas.Count(kBlack), 36);
+    }
+}
+
 TEST(Draw, PolygonFillModes) {
     // A pentagram: the centre is out with ALTERNATE and in with WINDING.
     const POINT star[5] = {{20, 2}, {32, 38}, {2, 15}, {38, 15}, {8, 38}};
