@@ -234,14 +234,7 @@ const TGlyphImage& TFontInstance::Glyph(UINT glyph) {
     return it->second;
 }
 
-TGlyphImage TFontInstance::Render(UINT glyph) {
-    TGlyphImage image;
-    std::lock_guard<std::mutex> guard(m_face->Lock());
-    FT_Face face = m_face->Face();
-    if (FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(std::lround(m_xPpem * 64)),
-                         static_cast<FT_F26Dot6>(m_ppem) * 64, 72, 72) != 0) {
-        return image;
-    }
+bool TFontInstance::GlyphMatrix(std::array<long, 4>& matrix) const {
     // The transform maps glyph axes onto the device with y down; FreeType works with y up.
     double xx = m_transform[0], xy = m_transform[1], yx = m_transform[2], yy = m_transform[3];
     if (m_match.syntheticItalic) {
@@ -249,30 +242,47 @@ TGlyphImage TFontInstance::Render(UINT glyph) {
         yx -= kObliqueSlant * xx;
         yy -= kObliqueSlant * xy;
     }
-    FT_Matrix matrix;
-    matrix.xx = static_cast<FT_Fixed>(std::lround(xx * 65536));
-    matrix.xy = static_cast<FT_Fixed>(std::lround(-yx * 65536));
-    matrix.yx = static_cast<FT_Fixed>(std::lround(-xy * 65536));
-    matrix.yy = static_cast<FT_Fixed>(std::lround(yy * 65536));
-    bool transformed = m_transformed || m_match.syntheticItalic;
-    FT_Set_Transform(face, transformed ? &matrix : nullptr, nullptr);
-    FT_Int32 flags = FT_LOAD_NO_BITMAP;
-    if (m_monochrome) {
-        flags |= FT_LOAD_TARGET_MONO;
-    } else if (transformed) {
-        flags |= FT_LOAD_NO_HINTING;
-    } else {
-        flags |= FT_LOAD_TARGET_NORMAL;
+    // A width other than the natural one widens the em before anything else.
+    const double stretch = m_xPpem / m_ppem;
+    xx *= stretch;
+    xy *= stretch;
+    matrix = {std::lround(xx * 65536), std::lround(-yx * 65536), std::lround(-xy * 65536),
+              std::lround(yy * 65536)};
+    return matrix != std::array<long, 4>{0x10000, 0, 0, 0x10000};
+}
+
+TGlyphImage TFontInstance::Render(UINT glyph) {
+    TGlyphImage image;
+    std::lock_guard<std::mutex> guard(m_face->Lock());
+    FT_Face face = m_face->Face();
+    // The outline is grid-fitted at the square em, then widened, slanted and turned as a
+    // whole: a stretched or rotated glyph keeps the stems and heights of the upright one.
+    FT_Set_Transform(face, nullptr, nullptr);
+    if (FT_Set_Char_Size(face, static_cast<FT_F26Dot6>(m_ppem) * 64,
+                         static_cast<FT_F26Dot6>(m_ppem) * 64, 72, 72) != 0) {
+        return image;
     }
+    FT_Int32 flags =
+        FT_LOAD_NO_BITMAP | (m_monochrome ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL);
     FT_Error error = FT_Load_Glyph(face, glyph, flags);
-    if (error == 0 && m_match.syntheticBold && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
-        FT_Outline_Embolden(&face->glyph->outline, std::max<FT_Pos>(32, m_ppem * 64 / 24));
+    if (error != 0) {
+        // Bytecode that fails at this size still leaves a usable outline.
+        error = FT_Load_Glyph(face, glyph, FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING);
     }
     if (error == 0 && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+        FT_Outline& outline = face->glyph->outline;
+        if (m_match.syntheticBold) {
+            FT_Outline_Embolden(&outline, std::max<FT_Pos>(32, m_ppem * 64 / 24));
+        }
+        std::array<long, 4> fixed;
+        if (GlyphMatrix(fixed)) {
+            FT_Matrix matrix{fixed[0], fixed[1], fixed[2], fixed[3]};
+            FT_Outline_Transform(&outline, &matrix);
+        }
         // A glyph of absurd size (a damaged font record) is left undrawn rather than
         // allocating gigabytes for its coverage.
         FT_BBox box;
-        FT_Outline_Get_CBox(&face->glyph->outline, &box);
+        FT_Outline_Get_CBox(&outline, &box);
         double area = ((box.xMax - box.xMin) / 64.0 + 2) * ((box.yMax - box.yMin) / 64.0 + 2);
         if (area > kMaxGlyphPixels) {
             error = FT_Err_Invalid_Argument;
@@ -282,7 +292,6 @@ TGlyphImage TFontInstance::Render(UINT glyph) {
         error = FT_Render_Glyph(face->glyph,
                                 m_monochrome ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL);
     }
-    FT_Set_Transform(face, nullptr, nullptr);
     if (error != 0) {
         return image;
     }

@@ -95,6 +95,9 @@ private:
     // The average character width in design units, as the requested face reports it.
     int AverageWidth() const;
     TGlyphImage Render(UINT glyph);
+    // The matrix taking the grid-fitted outline at the square em to the device: 16.16 fixed
+    // point {xx, xy, yx, yy} with y up; false when it is the identity.
+    bool GlyphMatrix(std::array<long, 4>& matrix) const;
 
     std::shared_ptr<TFontFace> m_face;
     TFaceMatch m_match;
