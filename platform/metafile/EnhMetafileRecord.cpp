@@ -39,7 +39,7 @@ public:
     std::u16string m_description;
     std::unordered_map<const gdi::TGdiObject*, DWORD> m_objects;
     int m_observer = 0;
-    bool m_cornerBounds = false; // shapes bound by their box's corners alone (conversion)
+    bool m_cornerBounds = false; // bounds by points and box corners alone (conversion)
 
     // --- helpers -------------------------------------------------------------------------
 
@@ -54,13 +54,17 @@ public:
 
     double penPad(TDeviceContext& dc) {
         gdi::TPen* pen = dc.State().m_pen.Get();
-        if (!pen || pen->IsNull() || !pen->IsGeometric())
+        if (m_cornerBounds || !pen || pen->IsNull() || !pen->IsGeometric())
             return 0.0;
         const gdi::TPointD v = dc.State().m_toDevice.ApplyVector(pen->m_width, pen->m_width);
         return std::max(std::fabs(v.x), std::fabs(v.y)) / 2.0;
     }
     void bound(TDeviceContext& dc, double x, double y, double pad = 0) {
         const gdi::TPointD p = dc.ToDevice(x, y);
+        if (m_cornerBounds) {
+            m_out.addBounds(RoundToDevicePixel(p.x), RoundToDevicePixel(p.y));
+            return;
+        }
         m_out.addBoundsRect(p.x - pad, p.y - pad, p.x + pad, p.y + pad);
     }
     void boundBox(TDeviceContext& dc, double l, double t, double r, double b, double pad) {
@@ -80,9 +84,8 @@ public:
         if (m_cornerBounds) {
             // The corners of the stored inclusive box, taken to device pixels as they are.
             const RECT in = box(dc, type, l, t, r, b);
-            const gdi::TPointD p = dc.ToDevice(in.left, in.top);
-            const gdi::TPointD q = dc.ToDevice(in.right, in.bottom);
-            m_out.addBoundsRect(std::round(p.x), std::round(p.y), std::round(q.x), std::round(q.y));
+            bound(dc, in.left, in.top);
+            bound(dc, in.right, in.bottom);
             return;
         }
         const bool advanced = type == EMR_RECTANGLE && dc.State().m_graphicsMode == GM_ADVANCED;
@@ -616,7 +619,14 @@ public:
     bool arc(TDeviceContext& dc, DWORD type, int l, int t, int r, int b, int xs, int ys, int xe,
              int ye) {
         const RECT bx = box(dc, type, l, t, r, b);
-        boundShape(dc, type, l, t, r, b);
+        if (m_cornerBounds) {
+            const RECT covered = ArcConversionBounds(type, bx, POINT{xs, ys}, POINT{xe, ye},
+                                                     dc.State().m_currentPos);
+            bound(dc, covered.left, covered.top);
+            bound(dc, covered.right, covered.bottom);
+        } else {
+            boundShape(dc, type, l, t, r, b);
+        }
         m_out.record(type, {DWORD(bx.left), DWORD(bx.top), DWORD(bx.right), DWORD(bx.bottom),
                             DWORD(xs), DWORD(ys), DWORD(xe), DWORD(ye)});
         return true;
@@ -727,8 +737,22 @@ public:
         // Every text record carries its spacing: measure it when the caller gave none.
         const UINT pairs = options & ETO_PDY ? 2 : 1;
         std::vector<INT> spacing(size_t{count} * pairs, 0);
+        // The cell height the bounds count with: the text's extent.
+        LONG cellHeight = 0;
         if (dx) {
             std::copy(dx, dx + size_t{count} * pairs, spacing.begin());
+            SIZE extent{};
+            if (m_cornerBounds && GetTextExtentPoint32W(hdc, text, int(count), &extent))
+                cellHeight = extent.cy;
+        } else if (m_cornerBounds && count && !(options & ETO_GLYPH_INDEX)) {
+            // A converted page measures each character on its own, in logical units.
+            for (UINT i = 0; i < count; ++i) {
+                SIZE one{};
+                if (GetTextExtentPoint32W(hdc, text + i, 1, &one)) {
+                    spacing[i] = one.cx;
+                    cellHeight = std::max(cellHeight, one.cy);
+                }
+            }
         } else if (count) {
             std::vector<INT> cumulative(count, 0);
             SIZE extent{};
@@ -748,9 +772,12 @@ public:
         // Bounds, which become the frame of a page converted from a Windows metafile: the text
         // cell placed by the alignment at the call's own point (also under TA_UPDATECP), a unit
         // wider on its open sides, reaching a whole cell height above a baseline. Neither the
-        // escapement nor the opaque rectangle widens it.
+        // escapement nor the opaque rectangle widens it; a converted page counts even a call
+        // with no characters, by its point.
         TEXTMETRICW tm{};
         GetTextMetricsW(hdc, &tm);
+        if (!m_cornerBounds)
+            cellHeight = tm.tmHeight;
         LONG width = 0;
         for (UINT i = 0; i < count; ++i)
             width += spacing[i * pairs];
@@ -767,16 +794,16 @@ public:
             right = x + width + 1;
         }
         if ((align & TA_BASELINE) == TA_BASELINE) {
-            top = y - tm.tmHeight - 1;
+            top = y - cellHeight - 1;
             bottom = y + tm.tmDescent + 1;
         } else if (align & TA_BOTTOM) {
-            top = y - tm.tmHeight - 1;
+            top = y - cellHeight - 1;
             bottom = y;
         } else {
             top = y;
-            bottom = y + tm.tmHeight + 1;
+            bottom = y + cellHeight + 1;
         }
-        if (count)
+        if (count || m_cornerBounds)
             boundBox(dc, left, top, right, bottom, 0);
 
         const bool hasRect = rect && (options & (ETO_OPAQUE | ETO_CLIPPED));

@@ -111,12 +111,25 @@ std::vector<BYTE> TEmfWriter::finish(const RECT* frame, SIZE devicePixels, SIZE 
         // The frame covers the bounds' pixels whole, in 0.01 mm of the reference device.
         const double sx = 100.0 * deviceMillimeters.cx / std::max<LONG>(1, devicePixels.cx);
         const double sy = 100.0 * deviceMillimeters.cy / std::max<LONG>(1, devicePixels.cy);
-        const LONG last = m_frameFromSpan ? 0 : 1;
-        frameRect = m_hasBounds ? RECT{LONG(std::lround(bounds.left * sx)),
-                                       LONG(std::lround(bounds.top * sy)),
-                                       LONG(std::lround((double(bounds.right) + last) * sx)),
-                                       LONG(std::lround((double(bounds.bottom) + last) * sy))}
-                                : RECT{0, 0, 0, 0};
+        if (!m_hasBounds) {
+            frameRect = RECT{0, 0, 0, 0};
+        } else if (m_frameFromSpan) {
+            // From the first to the last pixel's position, each edge cut to whole 0.01 mm
+            // towards zero.
+            auto cut = [](LONG pixel, LONG millimetres, LONG pixels) {
+                const LONGLONG v = LONGLONG{pixel} * millimetres * 100 / std::max<LONG>(1, pixels);
+                return LONG(std::clamp<LONGLONG>(v, -0x7FFFFFFF, 0x7FFFFFFF));
+            };
+            frameRect = RECT{cut(bounds.left, deviceMillimeters.cx, devicePixels.cx),
+                             cut(bounds.top, deviceMillimeters.cy, devicePixels.cy),
+                             cut(bounds.right, deviceMillimeters.cx, devicePixels.cx),
+                             cut(bounds.bottom, deviceMillimeters.cy, devicePixels.cy)};
+        } else {
+            frameRect =
+                RECT{LONG(std::lround(bounds.left * sx)), LONG(std::lround(bounds.top * sy)),
+                     LONG(std::lround((double(bounds.right) + 1) * sx)),
+                     LONG(std::lround((double(bounds.bottom) + 1) * sy))};
+        }
     }
     const size_t descriptionBytes = (description.size() * 2 + 3) & ~size_t{3};
     const DWORD headerSize = DWORD(108 + descriptionBytes);

@@ -107,10 +107,18 @@ bool ValidateWinMetaFile(TWinMetaFile& wmf);
 
 // Keeps the bounds of a recording DC inside limit (reference-device pixels, inclusive).
 void LimitRecordingBounds(HDC recording, const RECT& limit);
-// Bounds for a Windows metafile turned into an enhanced one without a picture size: a shape
-// counts by the corners of its inclusive box (no pen width), and the frame spans the bounds
-// without their last pixel, so a window drawn over edge to edge gives exactly the device.
+// Bounds for a Windows metafile turned into an enhanced one without a picture size: every call
+// counts by its points or by the corners of its inclusive box, rounded to the nearest device
+// pixel, with no pen width; the frame spans the bounds without their last pixel, each edge cut
+// to whole 0.01 mm, so a window drawn over edge to edge gives exactly the device.
 void UseConversionBounds(HDC recording);
+
+// Helpers of those bounds (ConversionBounds.cpp).
+// A device coordinate rounded to the nearest pixel, halves upwards.
+LONG RoundToDevicePixel(double v);
+// The logical box an arc, chord, pie (type EMR_ARC...) counts by: box is the stored inclusive
+// box; current is the current position, reached by EMR_ARCTO.
+RECT ArcConversionBounds(DWORD type, const RECT& box, POINT start, POINT end, POINT current);
 
 // Whole-file helpers.
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "MetafileTestUtil.h"
+#include "platform/metafile/Metafile_p.h"
 
 namespace tallyvane::metafile::test {
 namespace {
@@ -123,6 +124,92 @@ TEST(MetafileTest, PlainFileFrameReachesPastTheDevice) {
     EXPECT_EQ(width, 1280) << "250 units at 5.12 pixels each";
     EXPECT_EQ(height, 768);
     DeleteEnhMetaFile(emf);
+}
+
+ENHMETAHEADER ConvertedHeader(const TWmfBuilder& b) {
+    const std::vector<BYTE> bytes = b.bytes();
+    HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, nullptr);
+    ENHMETAHEADER h{};
+    if (emf)
+        GetEnhMetaFileHeader(emf, sizeof h, &h);
+    DeleteEnhMetaFile(emf);
+    return h;
+}
+
+// Without a picture size every call counts by its points alone (units are device pixels here):
+// a wide pen adds nothing, an arc counts by its ends and the extreme points it passes, and a
+// text call with no characters still counts its point.
+TEST(MetafileTest, PlainFileBoundsCountPointsOnly) {
+    {
+        SCOPED_TRACE("a line 20 units wide");
+        TWmfBuilder b;
+        b.record(META_CREATEPENINDIRECT, {PS_SOLID, 20, 0, 0, 0})
+            .record(META_SELECTOBJECT, {0})
+            .record(META_MOVETO, {100, 100})
+            .record(META_LINETO, {120, 200});
+        const RECT r = ConvertedHeader(b).rclBounds;
+        EXPECT_EQ(r.left, 100);
+        EXPECT_EQ(r.top, 100);
+        EXPECT_EQ(r.right, 200);
+        EXPECT_EQ(r.bottom, 120);
+    }
+    {
+        SCOPED_TRACE("a quarter arc of the box (100, 100)-(301, 301)");
+        TWmfBuilder b;
+        b.record(META_ARC, {0, 200, 200, 400, 301, 301, 100, 100}); // 0 to 90 degrees
+        const RECT r = ConvertedHeader(b).rclBounds;
+        EXPECT_EQ(r.left, 200);
+        EXPECT_EQ(r.top, 100);
+        EXPECT_EQ(r.right, 300);
+        EXPECT_EQ(r.bottom, 200);
+    }
+    {
+        SCOPED_TRACE("an opaque text call with no characters");
+        TWmfBuilder b;
+        b.record(META_EXTTEXTOUT, {40, 30, 0, ETO_OPAQUE, 0, 0, 500, 400});
+        const RECT r = ConvertedHeader(b).rclBounds;
+        EXPECT_EQ(r.left, 30);
+        EXPECT_EQ(r.top, 40);
+        EXPECT_EQ(r.right, 31);
+        EXPECT_EQ(r.bottom, 41);
+    }
+}
+
+// The frame runs from the first to the last pixel of the bounds, each edge cut to whole
+// 0.01 mm: the whole 1024 x 768 screen (271 x 203 mm) gives 27073 x 20273, not 27074 x 20274.
+TEST(MetafileTest, PlainFileFrameEdgesAreCutToWholeHundredths) {
+    TWmfBuilder b;
+    b.record(META_RECTANGLE, {768, 1024, 0, 0});
+    const ENHMETAHEADER h = ConvertedHeader(b);
+    EXPECT_EQ(h.rclBounds.right, 1023);
+    EXPECT_EQ(h.rclBounds.bottom, 767);
+    EXPECT_EQ(h.rclFrame.right, 27073);
+    EXPECT_EQ(h.rclFrame.bottom, 20273);
+}
+
+// Arcs in logical units: the quarter turns an arc passes widen it, a pie reaches its centre,
+// and an arc that runs on past the x axis wraps round.
+TEST(MetafileTest, ArcBoundsFollowTheTurnsPassed) {
+    const RECT box{0, 0, 100, 100}; // centre (50, 50), radii 50
+    const POINT none{0, 0};
+    // From the top (90 degrees) to the bottom (270) through the left side.
+    RECT r = ArcConversionBounds(EMR_ARC, box, POINT{50, -10}, POINT{50, 200}, none);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 50);
+    EXPECT_EQ(r.bottom, 100);
+    // From the bottom round through the right side to the top.
+    r = ArcConversionBounds(EMR_ARC, box, POINT{50, 200}, POINT{50, -10}, none);
+    EXPECT_GE(r.left, 49); // the ends' fractions are cut, either side of the centre
+    EXPECT_LE(r.left, 50);
+    EXPECT_EQ(r.right, 100);
+    // A narrow pie on the right reaches back to its centre.
+    r = ArcConversionBounds(EMR_PIE, box, POINT{200, 40}, POINT{200, 30}, none);
+    EXPECT_EQ(r.left, 50);
+    // An arc drawn to reaches from the current position.
+    r = ArcConversionBounds(EMR_ARCTO, box, POINT{200, 40}, POINT{200, 30}, POINT{-20, 300});
+    EXPECT_EQ(r.left, -20);
+    EXPECT_EQ(r.bottom, 300);
 }
 
 TEST(MetafileTest, PictureSizeBecomesTheFrame) {
