@@ -69,6 +69,8 @@ TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& 
     }
     if (font.lfQuality == NONANTIALIASED_QUALITY) {
         m_monochrome = true;
+    } else if (m_match.bilevelThrough > 0) {
+        m_monochrome = m_ppem <= m_match.bilevelThrough;
     } else {
         // Every smoothing quality, ClearType ones included, yields to the gasp table: with
         // greyscale smoothing the system draws the sizes it marks for grid-fitting alone
@@ -81,14 +83,19 @@ TFontInstance::TFontInstance(std::shared_ptr<TFontFace> face, const TFaceMatch& 
 
 void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double scaleY) {
     const TFaceMetrics& design = m_face->Metrics();
+    // The vertical metrics of the face asked for, when a look-alike stands in for it.
+    const bool original = m_match.unitsPerEm > 0;
+    const double verticalUnits = original ? m_match.unitsPerEm : design.unitsPerEm;
+    const int winAscent = original ? m_match.winAscent : design.winAscent;
+    const int winDescent = original ? m_match.winDescent : design.winDescent;
     const double unitsPerEm = design.unitsPerEm;
-    const int cellUnits = std::max(1, design.winAscent + design.winDescent);
+    const int cellUnits = std::max(1, winAscent + winDescent);
     double height = std::fabs(static_cast<double>(font.lfHeight)) * scaleY;
     if (font.lfHeight < 0) {
         m_ppem = RoundToInt(height);
     } else {
         double cell = font.lfHeight == 0 ? kDefaultCellHeight : std::round(height);
-        m_ppem = RoundToInt(cell * unitsPerEm / cellUnits);
+        m_ppem = RoundToInt(cell * verticalUnits / cellUnits);
     }
     // Keep the em inside what a rasteriser can handle; absurd heights still draw something.
     m_ppem = std::clamp(m_ppem, 1, 16384);
@@ -107,8 +114,8 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
     const double xScale = m_xPpem / unitsPerEm;
 
     TEXTMETRICW& tm = m_metrics;
-    tm.tmAscent = RoundToInt(design.winAscent * scale);
-    tm.tmDescent = RoundToInt(design.winDescent * scale);
+    tm.tmAscent = RoundToInt(winAscent * m_ppem / verticalUnits);
+    tm.tmDescent = RoundToInt(winDescent * m_ppem / verticalUnits);
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
     tm.tmInternalLeading = std::max(0, tm.tmHeight - m_ppem);
     int hheaHeight = design.hheaAscender - design.hheaDescender;

@@ -27,11 +27,24 @@ constexpr BYTE kFamilyModern = 0x30;
 // faces carry in their OS/2 table the average width of the lowercase letters weighted by
 // frequency, while the installed faces may carry the plain average of all their glyphs, a good
 // deal wider; GDI sizes windows from that figure, so those substitutes report the weighted one.
+// The vertical metrics and smoothing rule of a face that a look-alike stands in for.
+struct TOriginalFace {
+    int unitsPerEm;
+    int winAscent;      // OS/2 usWinAscent
+    int winDescent;     // OS/2 usWinDescent
+    int bilevelThrough; // its gasp table asks for no smoothing up to this many pixels per em
+};
+
+// Tahoma: the em sits low in a tall cell (ascent 2049 of 2048 units), and standard smoothing
+// leaves it crisp through 16 pixels per em, the sizes of dialog and caption text.
+constexpr TOriginalFace kTahoma{2048, 2049, 423, 16};
+
 struct TSubstitute {
     const char16_t* name; // lower case
     const char* family;
     bool metricCompatible;
     bool lowercaseAverage; // the original's average width is the weighted lowercase one
+    const TOriginalFace* original = nullptr; // for a look-alike: the face it stands in for
 };
 
 constexpr TSubstitute kSubstitutes[] = {
@@ -48,7 +61,7 @@ constexpr TSubstitute kSubstitutes[] = {
     {u"microsoft sans serif", "Liberation Sans", false, true},
     {u"ms shell dlg", "Liberation Sans", false, true},
     {u"ms shell dlg 2", "Liberation Sans", false, true},
-    {u"tahoma", "DejaVu Sans", false, true},
+    {u"tahoma", "DejaVu Sans", false, true, &kTahoma},
     {u"verdana", "DejaVu Sans", false, true},
     {u"segoe ui", "Liberation Sans", false, false},
     {u"system", "Liberation Sans", false, true},
@@ -245,6 +258,12 @@ TFaceMatch Resolve(const TFaceRequest& request) {
     match.symbolFace = match.symbolMapped || match.family == "OpenSymbol" ||
                        (substitute != nullptr && std::string(substitute->family) == "OpenSymbol");
     match.lowercaseAverage = substituted && substitute->lowercaseAverage;
+    if (substituted && substitute->original != nullptr) {
+        match.unitsPerEm = substitute->original->unitsPerEm;
+        match.winAscent = substitute->original->winAscent;
+        match.winDescent = substitute->original->winDescent;
+        match.bilevelThrough = substitute->original->bilevelThrough;
+    }
     return match;
 }
 

@@ -33,6 +33,15 @@ struct TFaceMatch {
     bool syntheticItalic = false;  // the file is upright but italic was asked for
     bool lowercaseAverage = false; // report the frequency-weighted lowercase average width, as
                                    // the face it stands in for does
+    // A substitute that only keeps the look of the face it stands in for still takes that
+    // face's vertical metrics (design units; 0 = the file's own), so cell heights, the em
+    // and the baseline of top-aligned text come out where the producer's machine put them,
+    // and that face's smoothing rule: sizes up to bilevelThrough pixels per em are drawn
+    // without smoothing (0 = the file's own gasp table decides).
+    int unitsPerEm = 0;
+    int winAscent = 0;
+    int winDescent = 0;
+    int bilevelThrough = 0;
 };
 
 // What the match looks at; the fields of a LOGFONT that choose a face.

@@ -188,6 +188,23 @@ TEST(FontMetrics, MatchTheReferenceMetricsOfArial) {
     EXPECT_EQ(mono->Metrics().tmPitchAndFamily & 0xF0, FF_MODERN);
 }
 
+// A look-alike standing in for a face that is not installed keeps that face's cell: Tahoma's
+// em sits low in a cell of 2472/2048 ems, so top-aligned text has its baseline a whole em down.
+TEST(FontMetrics, LookAlikesTakeTheCellOfTheFaceAskedFor) {
+    struct TCase {
+        LONG height;
+        LONG ascent;
+        LONG descent;
+    } cases[] = {{-24, 24, 5}, {-11, 11, 2}, {29, 24, 5}, {16, 13, 3}};
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.height);
+        auto font = Realise(MakeFont(u"Tahoma", entry.height));
+        ASSERT_TRUE(font);
+        EXPECT_EQ(font->Metrics().tmAscent, entry.ascent);
+        EXPECT_EQ(font->Metrics().tmDescent, entry.descent);
+    }
+}
+
 // Windows sizes dialogs from tmAveCharWidth. Stand-ins for the older faces report the figure
 // those faces carry (Arial Bold 983/2048 of the em, Arial 904/2048), not the wider all-glyph
 // average of their own table; a face standing for a newer one keeps its table's figure.

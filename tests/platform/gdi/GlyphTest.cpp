@@ -99,6 +99,29 @@ TEST(GlyphImages, SmallSizesFollowTheGaspTable) {
     }
 }
 
+// A look-alike follows the smoothing rule of the face asked for: Tahoma stays crisp through
+// 16 pixels per em whatever its stand-in's own table says.
+TEST(GlyphImages, LookAlikesKeepTheSmoothingRuleOfTheirFace) {
+    for (LONG height : {-11, -16, -17, -24}) {
+        SCOPED_TRACE(height);
+        TFaceRequest request;
+        request.faceName = u"Tahoma";
+        TFaceMatch match;
+        ASSERT_TRUE(MatchFontFace(request, match));
+        LOGFONTW font{};
+        font.lfHeight = height;
+        TFontInstance instance(TFontFace::Open(match.file, match.index), match, font, 1.0, 1.0,
+                               {1, 0, 0, 1});
+        const TGlyphImage& image = instance.Glyph(instance.GlyphFor(U'o'));
+        ASSERT_GT(image.width, 0);
+        bool grey = false;
+        for (BYTE level : image.levels) {
+            grey = grey || (level != 0 && level != 16);
+        }
+        EXPECT_EQ(grey, height < -16);
+    }
+}
+
 TEST(GlyphImages, RotationTurnsTheInk) {
     auto upright = Arial(-26);
     auto turned = Arial(-26, {0, -1, 1, 0}); // baseline pointing up the page
@@ -107,6 +130,50 @@ TEST(GlyphImages, RotationTurnsTheInk) {
     const TGlyphImage& b = turned->Glyph(turned->GlyphFor(U'l'));
     EXPECT_GT(a.height, 2 * a.width);
     EXPECT_GT(b.width, 2 * b.height);
+}
+
+// A turned glyph is the upright one turned: it is grid-fitted at the em first, so a quarter
+// turn keeps every stem and height pixel for pixel (coverage within a level: the rasteriser
+// sums rows and columns in a different order).
+TEST(GlyphImages, QuarterTurnKeepsTheFittedShape) {
+    for (LONG height : {-12, -26}) {
+        SCOPED_TRACE(height);
+        auto upright = Arial(height);
+        auto turned = Arial(height, {0, -1, 1, 0});
+        ASSERT_TRUE(upright && turned);
+        for (char32_t c : {U'H', U'e', U'g'}) {
+            const TGlyphImage& a = upright->Glyph(upright->GlyphFor(c));
+            const TGlyphImage& b = turned->Glyph(turned->GlyphFor(c));
+            ASSERT_EQ(a.width, b.height);
+            ASSERT_EQ(a.height, b.width);
+            // Glyph x runs up the device, glyph y (down) runs right.
+            for (int y = 0; y < a.height; ++y) {
+                for (int x = 0; x < a.width; ++x) {
+                    int column = a.top + y - b.left;
+                    int row = -(a.left + x + 1) - b.top;
+                    ASSERT_TRUE(column >= 0 && column < b.width && row >= 0 && row < b.height);
+                    EXPECT_NEAR(b.levels[static_cast<size_t>(row * b.width + column)],
+                                a.levels[static_cast<size_t>(y * a.width + x)], 1)
+                        << char(c) << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// A narrowed font is fitted at its em and then squeezed: its glyphs are exactly as tall as
+// the natural ones, and narrower.
+TEST(GlyphImages, NarrowedGlyphsKeepTheirHeight) {
+    auto natural = Arial(-20);
+    auto narrow = Arial(-20, {0.5, 0, 0, 1});
+    ASSERT_TRUE(natural && narrow);
+    for (char32_t c : {U'H', U'o', U'x'}) {
+        const TGlyphImage& a = natural->Glyph(natural->GlyphFor(c));
+        const TGlyphImage& b = narrow->Glyph(narrow->GlyphFor(c));
+        EXPECT_EQ(a.top, b.top) << char(c);
+        EXPECT_EQ(a.height, b.height) << char(c);
+        EXPECT_LT(b.width, a.width) << char(c);
+    }
 }
 
 TEST(TextEncoding, ConvertsTheAnsiCodePageAndDamagedUtf16) {
