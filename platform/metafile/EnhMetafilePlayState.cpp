@@ -1,5 +1,6 @@
 // Playing the records that change DC state (attributes, mapping, transforms, clipping, saved
 // levels) and those that create, select and delete objects.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/metafile/EnhMetafilePlay_p.h"
@@ -82,17 +83,20 @@ bool playMapping(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         break;
     case EMR_SCALEVIEWPORTEXTEX:
     case EMR_SCALEWINDOWEXTEX: {
-        // Fields: xNum, xDenom, yNum, yDenom.
+        // Fields: xNum, xDenom, yNum, yDenom. The player scales its own extents to the nearest
+        // whole unit (where a DC cuts the fraction), and a scale to nothing leaves one unit.
         const LONG yNum = rec.i32(16), yDenom = rec.i32(20);
-        if (!rec.ok() || b == 0 || yDenom == 0)
+        if (!rec.ok() || a == 0 || b == 0 || yNum == 0 || yDenom == 0)
             return false;
         if (m.mode != MM_ISOTROPIC && m.mode != MM_ANISOTROPIC)
             return false;
         SIZE& ext = type == EMR_SCALEVIEWPORTEXTEX ? m.viewportExt : m.windowExt;
-        const LONG cx = LONG(LONGLONG{ext.cx} * a / b), cy = LONG(LONGLONG{ext.cy} * yNum / yDenom);
-        if (cx == 0 || cy == 0)
-            return false;
-        ext = SIZE{cx, cy};
+        auto scale = [](LONG value, LONG num, LONG denom) {
+            const double v = std::round(double(value) * num / denom);
+            const LONG r = LONG(std::clamp(v, -2147483647.0, 2147483647.0));
+            return r == 0 ? 1 : r;
+        };
+        ext = SIZE{scale(ext.cx, a, b), scale(ext.cy, yNum, yDenom)};
         p.fixIsotropic();
         break;
     }

@@ -246,6 +246,34 @@ TEST(EnhMetafileTest, FrameIsMappedOntoTheDestination) {
     DeleteEnhMetaFile(emf);
 }
 
+// The player scales its extents to the nearest unit: 100 x 2/3 is 67, not 66, so a box to 99
+// of a 100-unit window reaches over pixel 65; a window of 67 x 3/2 is 101, not 100, and a box to
+// 66 stops before pixel 65.
+TEST(EnhMetafileTest, ScaledExtentsAreRoundedToTheNearestUnit) {
+    for (DWORD type : {DWORD(EMR_SCALEVIEWPORTEXTEX), DWORD(EMR_SCALEWINDOWEXTEX)}) {
+        SCOPED_TRACE(type == EMR_SCALEVIEWPORTEXTEX ? "viewport" : "window");
+        const bool viewport = type == EMR_SCALEVIEWPORTEXTEX;
+        const std::vector<BYTE> bytes =
+            TEmfBuilder()
+                .record(EMR_SETMAPMODE, {MM_ANISOTROPIC})
+                .record(EMR_SETWINDOWEXTEX, {viewport ? 100u : 67u, 100})
+                .record(EMR_SETVIEWPORTEXTEX, {100, 100})
+                .record(type, {viewport ? 2u : 3u, viewport ? 3u : 2u, 1, 1})
+                .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | BLACK_BRUSH})
+                .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+                .record(EMR_RECTANGLE, {0, 0, viewport ? 99u : 66u, 99})
+                .bytes();
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        TCanvas canvas(100, 100);
+        RECT all{0, 0, 100, 100};
+        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        EXPECT_EQ(canvas.pixel(64, 50), 0x000000u);
+        EXPECT_EQ(canvas.pixel(65, 50), viewport ? 0x000000u : 0xFFFFFFu);
+        EXPECT_EQ(canvas.pixel(67, 50), 0xFFFFFFu);
+        DeleteEnhMetaFile(emf);
+    }
+}
+
 // Every 16-bit point record draws as its 32-bit sibling: a shape over the middle of the frame.
 TEST(EnhMetafileTest, SixteenBitPointRecordsDraw) {
     auto pt = [](int x, int y) { return DWORD(WORD(x)) | DWORD(WORD(y)) << 16; };
