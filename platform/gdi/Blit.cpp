@@ -7,6 +7,8 @@
 #include "platform/gdi/StretchBlt_p.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace gdi {
 
@@ -32,12 +34,21 @@ namespace {
 
 // A rectangle from a corner and signed extents, right and bottom excluded. A negative extent
 // runs back from the corner pixel itself: x = 10, width = -4 covers pixels 7 to 10.
+// Corners and extents from a damaged file may lie near the ends of the int range; the edges
+// are worked out in 64 bits and held inside it.
 RECT Normalized(int x, int y, int width, int height) {
-    RECT r{x, y, x + width, y + height};
-    if (width < 0)
-        r = RECT{x + width + 1, r.top, x + 1, r.bottom};
-    if (height < 0)
-        r = RECT{r.left, y + height + 1, r.right, y + 1};
+    const auto span = [](std::int64_t from, std::int64_t extent, LONG& low, LONG& high) {
+        std::int64_t first = from, last = from + extent;
+        if (extent < 0)
+            first = from + extent + 1, last = from + 1;
+        constexpr std::int64_t kMin = std::numeric_limits<LONG>::min();
+        constexpr std::int64_t kMax = std::numeric_limits<LONG>::max();
+        low = static_cast<LONG>(std::clamp(first, kMin, kMax));
+        high = static_cast<LONG>(std::clamp(last, kMin, kMax));
+    };
+    RECT r{};
+    span(x, width, r.left, r.right);
+    span(y, height, r.top, r.bottom);
     return r;
 }
 

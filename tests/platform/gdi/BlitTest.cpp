@@ -93,6 +93,19 @@ TEST(TBlit, RefusesMissingOrWrongHandles) {
     EXPECT_EQ(CreateBitmap(4, 4, 1, 3, nullptr), nullptr);
 }
 
+// Corners and extents near the ends of the int range (damaged files) must not wrap around onto
+// the surface; the sanitizer build checks the arithmetic.
+TEST(TBlit, FarCornersDoNotWrapOntoTheSurface) {
+    TCanvas source(4, 1);
+    TCanvas target(4, 4);
+    StretchBlt(target.Dc(), 2000000000, 0, 2000000000, 4, source.Dc(), 0, 0, 4, 1, BLACKNESS);
+    StretchBlt(target.Dc(), -2000000000, 0, -2000000000, 4, source.Dc(), 0, 0, 4, 1, BLACKNESS);
+    StretchBlt(target.Dc(), 0, 0, 4, 4, source.Dc(), 2000000000, 0, 2000000000, 1, SRCCOPY);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(target.At(x, y), 0xFFFFFFu) << x << "," << y;
+}
+
 TEST(TBlit, ConvertsBetweenMonochromeAndColourByTheDcColours) {
     const BYTE rows[2 * 2] = {0x80, 0, 0x40, 0}; // 2 x 2: white at (0, 0) and (1, 1)
     HBITMAP mono = CreateBitmap(2, 2, 1, 1, rows);
