@@ -8,7 +8,8 @@
 //    points are kept as plain corners);
 //  - at every inner vertex the chain inside the turn takes the two offset points of the
 //    segments meeting there, and the chain outside takes the miter tip, the two bevel corners
-//    or a round join's bevel corners around its tip; a straight-on vertex adds nothing;
+//    or a round join's bevel corners around its tip; a vertex where the path turns straight
+//    back gets the join too, so the pen's end shows there as it does when stroked;
 //  - the second chain runs backwards after the first. For an open figure both make one
 //    outline; a closed figure gives two, the outer and the inner edge of the ring.
 // The pen's width is taken in logical units, unscaled, as GDI does.
@@ -130,7 +131,15 @@ private:
         if (closed && j == n - 1) {
             next = 0;
         }
-        const TPointD o = pts[j], a = pts[previous], b = pts[next];
+        TPointD o = pts[j], a = pts[previous], b = pts[next];
+        // A closed curve ends on its first point, so its closing line has no length. GDI
+        // turns back there: the vertices on either side of it get the join of a path that
+        // reverses, the pen's end drawn across the ring.
+        if (closed && j == n - 1 && b.x == o.x && b.y == o.y) {
+            b = a;
+        } else if (closed && j == 0 && a.x == o.x && a.y == o.y) {
+            a = b;
+        }
         const double theta = std::atan2(o.y - a.y, o.x - a.x);
         double alpha = std::atan2(b.y - o.y, b.x - o.x) - theta;
         alpha += alpha > 0 ? -kPi : kPi;
@@ -138,9 +147,8 @@ private:
         if (join == PS_JOIN_MITER && m_miterLimit < std::fabs(1 / std::sin(alpha / 2))) {
             join = PS_JOIN_BEVEL;
         }
-        if (alpha == 0) {
-            return;
-        }
+        // alpha is 0 where the path turns straight back: the join then closes the end like a
+        // cap (a bevel for a miter, whose tip would lie at infinity).
         std::vector<TPointD>& inside = alpha > 0 ? up : down;
         std::vector<TPointD>& outside = alpha > 0 ? down : up;
         const double sign = alpha > 0 ? 1 : -1;

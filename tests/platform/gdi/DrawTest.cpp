@@ -494,6 +494,35 @@ TEST(Draw, WidenedPathFillsWhatTheStrokeDraws) {
     DeleteObject(pen);
 }
 
+TEST(Draw, WidenedPathKeepsThePensEndWhereThePathTurnsBack) {
+    // A line that runs out and straight back: with a round join the widened outline, like
+    // the stroke, reaches half the pen's width beyond the turning point; a bevel (and a miter,
+    // whose tip would lie at infinity) ends square across it.
+    for (DWORD join : {PS_JOIN_ROUND, PS_JOIN_BEVEL, PS_JOIN_MITER}) {
+        SCOPED_TRACE(join);
+        TCanvas canvas(50, 30);
+        HDC dc = canvas.Dc();
+        const LOGBRUSH black{BS_SOLID, kBlack, 0};
+        HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_ENDCAP_FLAT | join, 10, &black, 0, nullptr);
+        Select(dc, pen, GetStockObject(BLACK_BRUSH));
+        BeginPath(dc);
+        MoveToEx(dc, 10, 15, nullptr);
+        LineTo(dc, 30, 15);
+        LineTo(dc, 10, 15);
+        EndPath(dc);
+        ASSERT_TRUE(WidenPath(dc));
+        SelectObject(dc, GetStockObject(NULL_PEN));
+        SetPolyFillMode(dc, WINDING);
+        FillPath(dc);
+        EXPECT_EQ(canvas.At(28, 15), kBlack) << canvas.Picture(0, 0, 50, 30);
+        EXPECT_EQ(canvas.At(33, 15), join == PS_JOIN_ROUND ? kBlack : kWhite)
+            << canvas.Picture(0, 0, 50, 30);
+        EXPECT_EQ(canvas.At(38, 15), kWhite);
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        DeleteObject(pen);
+    }
+}
+
 TEST(Draw, SelectClipPathAndPathToRegion) {
     TCanvas canvas(30, 30);
     HDC dc = canvas.Dc();
