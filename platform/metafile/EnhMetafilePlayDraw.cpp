@@ -163,9 +163,21 @@ bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         font.lfFaceName[LF_FACESIZE - 1] = 0;
         return storeObject(p, index, CreateFontIndirectW(&font));
     }
-    case EMR_CREATEPALETTE:
-        // Palettes have no effect on a true-colour device; the slot stays empty.
-        return true;
+    case EMR_CREATEPALETTE: {
+        // A LOGPALETTE: version, entry count, the entries. A palette changes no pixel on a
+        // true-colour device, but colours given as palette indices are looked up in it.
+        const WORD entries = rec.u16(14);
+        const BYTE* data = rec.span(16, entries, sizeof(PALETTEENTRY));
+        if (!rec.ok() || !data || entries == 0)
+            return false;
+        std::vector<BYTE> palette(offsetof(LOGPALETTE, palPalEntry) +
+                                  size_t{entries} * sizeof(PALETTEENTRY));
+        auto* logical = reinterpret_cast<LOGPALETTE*>(palette.data());
+        logical->palVersion = 0x300;
+        logical->palNumEntries = entries;
+        std::memcpy(logical->palPalEntry, data, size_t{entries} * sizeof(PALETTEENTRY));
+        return storeObject(p, index, CreatePalette(logical));
+    }
     case EMR_SELECTOBJECT: {
         HGDIOBJ object = nullptr;
         if (index & ENHMETA_STOCK_OBJECT) {
@@ -185,8 +197,17 @@ bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         p.handles[index] = nullptr;
         return DeleteObject(object);
     }
-    case EMR_SELECTPALETTE:
-        return true;
+    case EMR_SELECTPALETTE: {
+        // Selected as a background palette, as a player does; the stock flag names the
+        // default palette.
+        HGDIOBJ object = index & ENHMETA_STOCK_OBJECT
+                             ? (index & ~ENHMETA_STOCK_OBJECT) == DWORD(DEFAULT_PALETTE)
+                                   ? GetStockObject(DEFAULT_PALETTE)
+                                   : nullptr
+                             : p.object(index);
+        return object && GetObjectType(object) == OBJ_PAL &&
+               SelectPalette(p.dc, HPALETTE(object), TRUE) != nullptr;
+    }
     }
     return false;
 }

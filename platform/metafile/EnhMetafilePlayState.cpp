@@ -269,6 +269,10 @@ bool PlayEmfStateRecord(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         p.restoreState(level);
         return true;
     }
+    case EMR_REALIZEPALETTE:
+        // Maps nothing on a true-colour device.
+        RealizePalette(dc);
+        return true;
     }
 
     // Single-value attributes.
@@ -340,10 +344,26 @@ bool PlayEmfStateRecord(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     case EMR_FORCEUFIMAPPING:
     case EMR_SETLINKEDUFIS:
     case EMR_SETTEXTJUSTIFICATION:
-    case EMR_REALIZEPALETTE:
-    case EMR_SETPALETTEENTRIES:
-    case EMR_RESIZEPALETTE:
         return true;
+    // Palettes: changed entries matter to the colours given as palette indices.
+    case EMR_SETPALETTEENTRIES:
+    case EMR_RESIZEPALETTE: {
+        HGDIOBJ palette = p.object(value);
+        if (!palette || GetObjectType(palette) != OBJ_PAL)
+            return false;
+        if (type == EMR_RESIZEPALETTE) {
+            const DWORD count = rec.u32(12);
+            return rec.ok() && ResizePalette(HPALETTE(palette), UINT(count));
+        }
+        // ihPal, iStart, cEntries, then the entries.
+        const DWORD start = rec.u32(12), count = rec.u32(16);
+        const BYTE* entries = rec.span(20, count, sizeof(PALETTEENTRY));
+        if (!rec.ok() || !entries || count == 0)
+            return false;
+        std::vector<PALETTEENTRY> copy(count);
+        std::memcpy(copy.data(), entries, size_t{count} * sizeof(PALETTEENTRY));
+        return SetPaletteEntries(HPALETTE(palette), UINT(start), UINT(count), copy.data()) != 0;
+    }
     }
     return false;
 }

@@ -191,6 +191,20 @@ public:
             m_out.end();
             return true;
         }
+        case OBJ_PAL: {
+            // The LOGPALETTE as it stands when first selected; entry flags are not kept.
+            const auto& palette = static_cast<gdi::TPalette&>(object);
+            const size_t entries = std::min<size_t>(palette.m_entries.size(), 0xFFFF);
+            m_out.begin(EMR_CREATEPALETTE);
+            m_out.put32(index);
+            m_out.put32(0x300 | DWORD(entries) << 16);
+            for (size_t i = 0; i < entries; ++i) {
+                const PALETTEENTRY& e = palette.m_entries[i];
+                m_out.put32(DWORD(e.peRed) | DWORD(e.peGreen) << 8 | DWORD(e.peBlue) << 16);
+            }
+            m_out.end();
+            return true;
+        }
         }
         return false;
     }
@@ -374,6 +388,17 @@ public:
         const DWORD index = objectIndex(object);
         if (index)
             m_out.record(EMR_SELECTOBJECT, {index});
+        return true;
+    }
+    bool SelectPalette(TDeviceContext&, gdi::TPalette& palette, BOOL) override {
+        const int stock = StockIndexOf(palette);
+        const DWORD index = stock >= 0 ? ENHMETA_STOCK_OBJECT | DWORD(stock) : objectIndex(palette);
+        if (index)
+            m_out.record(EMR_SELECTPALETTE, {index});
+        return true;
+    }
+    bool RealizePalette(TDeviceContext&) override {
+        m_out.record(EMR_REALIZEPALETTE, {});
         return true;
     }
     bool SetMapMode(TDeviceContext&, int mode) override {

@@ -165,9 +165,23 @@ bool playObjectRecord(HDC dc, HGDIOBJ* slots, UINT count, WORD function, TWmfRec
         // FIXME: device-dependent pattern bitmaps are shown as a grey brush.
         return storeObject(slots, count, CreateSolidBrush(RGB(128, 128, 128)));
     case META_CREATEPALETTE: {
-        // Palettes change nothing on a true-colour device, but they take a slot.
-        LOGPALETTE palette{0x300, 1, {{0, 0, 0, 0}}};
-        return storeObject(slots, count, CreatePalette(&palette));
+        // A LOGPALETTE. Palettes change no pixel on a true-colour device, but colours given as
+        // palette indices are looked up in the selected one.
+        const WORD entries = r.u(1);
+        const BYTE* data = r.rec.span(10, entries, sizeof(PALETTEENTRY));
+        if (!r.rec.ok() || !data || entries == 0) {
+            // Still takes its slot, so the indices of later objects stay right.
+            LOGPALETTE black{0x300, 1, {{0, 0, 0, 0}}};
+            storeObject(slots, count, CreatePalette(&black));
+            return false;
+        }
+        std::vector<BYTE> palette(offsetof(LOGPALETTE, palPalEntry) +
+                                  size_t{entries} * sizeof(PALETTEENTRY));
+        auto* logical = reinterpret_cast<LOGPALETTE*>(palette.data());
+        logical->palVersion = 0x300;
+        logical->palNumEntries = entries;
+        std::memcpy(logical->palPalEntry, data, size_t{entries} * sizeof(PALETTEENTRY));
+        return storeObject(slots, count, CreatePalette(logical));
     }
     case META_CREATEREGION:
         return storeObject(slots, count, regionFromRecord(r));
@@ -184,11 +198,12 @@ bool playObjectRecord(HDC dc, HGDIOBJ* slots, UINT count, WORD function, TWmfRec
             return DeleteObject(object);
         }
         if (function == META_SELECTPALETTE)
-            return true;
+            return GetObjectType(object) == OBJ_PAL &&
+                   SelectPalette(dc, HPALETTE(object), TRUE) != nullptr;
         if (function == META_SELECTCLIPREGION || GetObjectType(object) == OBJ_REGION)
             return SelectClipRgn(dc, HRGN(object)) != ERROR;
         if (GetObjectType(object) == OBJ_PAL)
-            return true;
+            return true; // a palette is not selected as an object
         return SelectObject(dc, object) != nullptr;
     }
     }
@@ -260,11 +275,26 @@ bool playStateRecord(HDC dc, WORD function, TWmfRecord& r) {
     case META_OFFSETCLIPRGN:
         return r.rec.ok() && OffsetClipRgn(dc, r.p(1), r.p(0)) != ERROR;
     case META_ESCAPE:
-    case META_REALIZEPALETTE:
-    case META_SETPALENTRIES:
-    case META_ANIMATEPALETTE:
-    case META_RESIZEPALETTE:
         return true;
+    // Palette records act on the palette selected in the DC.
+    case META_REALIZEPALETTE:
+        return RealizePalette(dc) != UINT(GDI_ERROR);
+    case META_RESIZEPALETTE:
+        return r.rec.ok() && ResizePalette(HPALETTE(GetCurrentObject(dc, OBJ_PAL)), r.u(0));
+    case META_SETPALENTRIES:
+    case META_ANIMATEPALETTE: {
+        // Start, count, then the entries.
+        const WORD start = r.u(0), entries = r.u(1);
+        const BYTE* data = r.rec.span(10, entries, sizeof(PALETTEENTRY));
+        if (!r.rec.ok() || !data || entries == 0)
+            return false;
+        std::vector<PALETTEENTRY> copy(entries);
+        std::memcpy(copy.data(), data, size_t{entries} * sizeof(PALETTEENTRY));
+        HPALETTE palette = HPALETTE(GetCurrentObject(dc, OBJ_PAL));
+        return function == META_SETPALENTRIES
+                   ? SetPaletteEntries(palette, start, entries, copy.data()) != 0
+                   : AnimatePalette(palette, start, entries, copy.data()) != FALSE;
+    }
     }
     return false;
 }

@@ -274,6 +274,45 @@ TEST(EnhMetafileTest, ScaledExtentsAreRoundedToTheNearestUnit) {
     }
 }
 
+// Colours given as palette indices are looked up in the palette the metafile selected, with
+// the entries it set since; a palette that is not selected changes nothing.
+TEST(EnhMetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
+    const DWORD red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000; // PALETTEENTRY bytes
+    auto play = [](const TEmfBuilder& b) {
+        const std::vector<BYTE> bytes = b.bytes();
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        TCanvas canvas(100, 100);
+        RECT all{0, 0, 100, 100};
+        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        DeleteEnhMetaFile(emf);
+        return canvas.pixel(50, 50);
+    };
+    auto box = [](TEmfBuilder& b) {
+        b.record(EMR_CREATEBRUSHINDIRECT, {2, BS_SOLID, PALETTEINDEX(1), 0})
+            .record(EMR_SELECTOBJECT, {2})
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+            .record(EMR_RECTANGLE, {0, 0, 99, 99});
+    };
+    TEmfBuilder selected;
+    selected.record(EMR_CREATEPALETTE, {1, 0x300 | 2 << 16, red, green})
+        .record(EMR_SELECTPALETTE, {1})
+        .record(EMR_REALIZEPALETTE, {});
+    box(selected);
+    EXPECT_EQ(play(selected), 0x00FF00u);
+
+    TEmfBuilder changed;
+    changed.record(EMR_CREATEPALETTE, {1, 0x300 | 2 << 16, red, green})
+        .record(EMR_SELECTPALETTE, {1})
+        .record(EMR_SETPALETTEENTRIES, {1, 1, 1, blue});
+    box(changed);
+    EXPECT_EQ(play(changed), 0x0000FFu);
+
+    TEmfBuilder unselected;
+    unselected.record(EMR_CREATEPALETTE, {1, 0x300 | 2 << 16, red, green});
+    box(unselected);
+    EXPECT_NE(play(unselected), 0x00FF00u);
+}
+
 // Every 16-bit point record draws as its 32-bit sibling: a shape over the middle of the frame.
 TEST(EnhMetafileTest, SixteenBitPointRecordsDraw) {
     auto pt = [](int x, int y) { return DWORD(WORD(x)) | DWORD(WORD(y)) << 16; };

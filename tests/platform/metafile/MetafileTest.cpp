@@ -212,6 +212,46 @@ TEST(MetafileTest, ArcBoundsFollowTheTurnsPassed) {
     EXPECT_EQ(r.bottom, 300);
 }
 
+// A box in palette entry 1 of a selected two-entry palette (red, green); played directly the
+// palette's entries may change on the way, converted the selected palette goes with the page.
+TEST(MetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
+    auto build = [](bool setEntries) {
+        TWmfBuilder b;
+        b.record(META_CREATEPALETTE, {0x300, 2, 0x00FF, 0, 0xFF00, 0})
+            .record(META_SELECTPALETTE, {0})
+            .record(META_REALIZEPALETTE, {});
+        if (setEntries)
+            b.record(META_SETPALENTRIES, {1, 1, 0, 0x00FF});         // entry 1 becomes blue
+        b.record(META_CREATEBRUSHINDIRECT, {BS_SOLID, 1, 0x0100, 0}) // PALETTEINDEX(1)
+            .record(META_SELECTOBJECT, {1})
+            .record(META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0})
+            .record(META_SELECTOBJECT, {2})
+            .record(META_RECTANGLE, {100, 100, 0, 0});
+        return b.bytes();
+    };
+    {
+        SCOPED_TRACE("played");
+        const std::vector<BYTE> bytes = build(true);
+        HMETAFILE wmf = SetMetaFileBitsEx(UINT(bytes.size()), bytes.data());
+        ASSERT_NE(wmf, nullptr);
+        TCanvas canvas(100, 100);
+        PlayMetaFile(canvas.dc(), wmf);
+        EXPECT_EQ(canvas.pixel(50, 50), 0x0000FFu);
+        DeleteMetaFile(wmf);
+    }
+    {
+        SCOPED_TRACE("converted");
+        const std::vector<BYTE> bytes = build(false);
+        HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, nullptr);
+        ASSERT_NE(emf, nullptr);
+        TCanvas canvas(100, 100);
+        RECT all{0, 0, 100, 100};
+        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        EXPECT_EQ(canvas.pixel(50, 50), 0x00FF00u);
+        DeleteEnhMetaFile(emf);
+    }
+}
+
 TEST(MetafileTest, PictureSizeBecomesTheFrame) {
     const std::vector<BYTE> bytes = blueLeftHalf().bytes();
     const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
