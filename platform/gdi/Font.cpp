@@ -198,7 +198,14 @@ bool RealizeFont(TDeviceContext& dc, TRealizedFont& realized) {
         };
         TPointD glyphUp = up(orientation);
         TPointD glyphAlong = along(orientation);
-        scale = Length(glyphUp);
+        if (!(Length(glyphUp) > 0) || !(Length(glyphAlong) > 0)) {
+            return false;
+        }
+        // A transform that keeps the axes is folded into the em by its vertical scale, the
+        // rest of it (a wider or mirrored x axis) widening the fitted glyphs. A rotation or
+        // shear leaves the em at the logical height: the glyphs are fitted there and then
+        // transformed whole.
+        scale = m.IsAxisAligned() ? std::fabs(m.m22) : 1.0;
         if (!(scale > 0)) {
             return false;
         }

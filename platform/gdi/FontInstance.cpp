@@ -24,6 +24,14 @@ int RoundToInt(double value) {
     return static_cast<int>(std::lround(value));
 }
 
+// A logical height or width in whole device pixels. The scaled size is cut to the whole
+// pixels below it, not rounded: 199 units at 0.0603 pixels a unit make an 11-pixel em, as the
+// reference draws chart labels recorded in such a mapping (the tolerance keeps an exact size
+// that the scale's own rounding put a hair below a whole number).
+double DevicePixels(LONG logical, double scale) {
+    return std::floor(std::fabs(static_cast<double>(logical)) * scale + 1e-6);
+}
+
 // Maps FreeType's 256 coverage steps onto the 17 of standard smoothing.
 BYTE CoverageLevel(unsigned value) {
     return static_cast<BYTE>(std::min(16u, value * 17u / 256u));
@@ -90,11 +98,11 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
     const int winDescent = original ? m_match.winDescent : design.winDescent;
     const double unitsPerEm = design.unitsPerEm;
     const int cellUnits = std::max(1, winAscent + winDescent);
-    double height = std::fabs(static_cast<double>(font.lfHeight)) * scaleY;
+    double height = DevicePixels(font.lfHeight, scaleY);
     if (font.lfHeight < 0) {
         m_ppem = RoundToInt(height);
     } else {
-        double cell = font.lfHeight == 0 ? kDefaultCellHeight : std::round(height);
+        double cell = font.lfHeight == 0 ? kDefaultCellHeight : height;
         m_ppem = RoundToInt(cell * verticalUnits / cellUnits);
     }
     // Keep the em inside what a rasteriser can handle; absurd heights still draw something.
@@ -107,7 +115,7 @@ void TFontInstance::ComputeMetrics(const LOGFONTW& font, double scaleX, double s
         // pixels (Arial at 20 pixels, width 5: 8.33; width 12, its natural width: 20). The
         // average is the installed face's own, as the reference pictures of substituted faces
         // show, not the figure reported for the face it stands in for.
-        double width = std::max(1.0, std::round(std::fabs(font.lfWidth * scaleX)));
+        double width = std::max(1.0, DevicePixels(font.lfWidth, scaleX));
         int average = std::max(1, RoundToInt(design.avgCharWidth * scale));
         m_xPpem = std::clamp(m_ppem * width / average, 1.0, 16384.0);
     }

@@ -205,6 +205,43 @@ TEST(FontMetrics, LookAlikesTakeTheCellOfTheFaceAskedFor) {
     }
 }
 
+// Under a scaling mapping the logical size becomes whole device pixels by cutting, not by
+// rounding: a chart recorded at 0.0603 pixels a unit asks for 199 units and gets an 11-pixel em.
+TEST(FontMetrics, ScaledSizesAreCutToWholePixels) {
+    struct TCase {
+        LONG height;
+        LONG width;
+        double scale;
+        int ppem;
+    } cases[] = {
+        {-199, 0, 564.0 / 9360, 11}, // 11.99 pixels
+        {-240, 0, 1.0 / 15, 16},     // twips: exactly 16, not a hair below
+        {-423, 0, 96.0 / 2540, 15},  // HIMETRIC: 15.99 pixels
+        {-13, 0, 0.99997, 12},       // a frame a hair smaller than the picture
+        {-13, 0, 1.00004, 13},       {-20, 0, 1.0, 20},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(std::to_string(entry.height) + " at " + std::to_string(entry.scale));
+        LOGFONTW log = MakeFont(u"Arial", entry.height, FW_NORMAL, DEFAULT_CHARSET, entry.width);
+        TFaceMatch match;
+        ASSERT_TRUE(MatchFontFace(RequestOf(log), match));
+        TFontInstance font(TFontFace::Open(match.file, match.index), match, log, entry.scale,
+                           entry.scale, {1, 0, 0, 1});
+        EXPECT_EQ(font.Ppem(), entry.ppem);
+    }
+    // A width is cut the same way: 88 units at 0.0603 make 5 pixels (5.30), and a cell height
+    // of 29.99 pixels is a 29-pixel cell: a 26-pixel em (30 would make 27).
+    LOGFONTW narrow = MakeFont(u"Arial", -199, FW_NORMAL, DEFAULT_CHARSET, 88);
+    TFaceMatch match;
+    ASSERT_TRUE(MatchFontFace(RequestOf(narrow), match));
+    TFontInstance squeezed(TFontFace::Open(match.file, match.index), match, narrow, 564.0 / 9360,
+                           564.0 / 9360, {1, 0, 0, 1});
+    EXPECT_NEAR(squeezed.XPpem(), 11.0 * 5 / 6, 1e-9); // Arial's average at 11 pixels: 6
+    TFontInstance cell(TFontFace::Open(match.file, match.index), match, MakeFont(u"Arial", 2999),
+                       0.01, 0.01, {1, 0, 0, 1});
+    EXPECT_EQ(cell.Ppem(), 26);
+}
+
 // Windows sizes dialogs from tmAveCharWidth. Stand-ins for the older faces report the figure
 // those faces carry (Arial Bold 983/2048 of the em, Arial 904/2048), not the wider all-glyph
 // average of their own table; a face standing for a newer one keeps its table's figure.
