@@ -62,8 +62,6 @@ const char* IconvName(UINT codePage) {
         return "CP1258";
     case 1361:
         return "JOHAB";
-    case 10000:
-        return "MACINTOSH";
     }
     return nullptr;
 }
@@ -167,6 +165,8 @@ const TCodePageTable& TableFor(UINT codePage) {
 } // namespace
 
 UINT CodePageOfCharset(BYTE charset) {
+    // MAC_CHARSET has none: no face carries that set, so the system realises such a font in
+    // its Western one and reads the text as 1252.
     switch (charset) {
     case SYMBOL_CHARSET:
         return kCodePageSymbol;
@@ -198,8 +198,6 @@ UINT CodePageOfCharset(BYTE charset) {
         return 874;
     case EASTEUROPE_CHARSET:
         return 1250;
-    case MAC_CHARSET:
-        return 10000;
     case OEM_CHARSET:
         return 437;
     }

@@ -66,7 +66,7 @@ TEST(CodePage, MapsCharacterSetsToTheirCodePages) {
         {CHINESEBIG5_CHARSET, 950}, {EASTEUROPE_CHARSET, 1250}, {RUSSIAN_CHARSET, 1251},
         {GREEK_CHARSET, 1253},      {TURKISH_CHARSET, 1254},    {HEBREW_CHARSET, 1255},
         {ARABIC_CHARSET, 1256},     {BALTIC_CHARSET, 1257},     {VIETNAMESE_CHARSET, 1258},
-        {THAI_CHARSET, 874},        {JOHAB_CHARSET, 1361},      {77, 10000}};
+        {THAI_CHARSET, 874},        {JOHAB_CHARSET, 1361},      {MAC_CHARSET, 1252}};
     for (auto [set, page] : sets) {
         EXPECT_EQ(CodePageOfCharset(set), page) << int(set);
     }
