@@ -411,6 +411,50 @@ private:
         m_on = !m_on;
     }
 
+    // Passes over whole turns of the dash pattern along the segment from `a` (direction dx, dy,
+    // `length` units long) where the pen cannot reach the mask: a turn leaves the pattern as it
+    // was, and only invisible length is added to the dash or gap under way. `done` is how much
+    // of the segment earlier dashes used. Without this, a segment millions of pixels long
+    // would be cut into as many dashes, all of them off the picture.
+    void SkipFarTurns(POINT a, long long dx, long long dy, double length, long long& done) const {
+        if (m_dashTotal <= 0 || !(length > 0)) {
+            return;
+        }
+        // The part of the segment within reach of the mask, as distances from `a`.
+        const double margin = static_cast<double>(m_reach) + 2;
+        const RECT& box = m_mask.box;
+        double first = 0, last = length;
+        auto slab = [&](double from, double step, double low, double high) {
+            if (step == 0) {
+                if (from < low || from > high) {
+                    first = 1, last = 0;
+                }
+                return;
+            }
+            double t0 = (low - from) / step, t1 = (high - from) / step;
+            if (t0 > t1) {
+                std::swap(t0, t1);
+            }
+            first = std::max(first, t0);
+            last = std::min(last, t1);
+        };
+        slab(a.x, static_cast<double>(dx) / length, box.left - margin, box.right + margin);
+        slab(a.y, static_cast<double>(dy) / length, box.top - margin, box.bottom + margin);
+        const double end = static_cast<double>(done + m_left); // where the current entry ends
+        double target;
+        if (first > last || end > last) {
+            target = length;
+        } else if (end < first) {
+            target = first;
+        } else {
+            return;
+        }
+        const double turns = std::floor((target - end) / static_cast<double>(m_dashTotal));
+        if (turns >= 1) {
+            done += static_cast<long long>(turns) * m_dashTotal;
+        }
+    }
+
     void Dashed(const std::vector<POINT>& pts, bool closed) {
         m_index = 0;
         m_left = m_dashes[0];
@@ -433,6 +477,7 @@ private:
             }
             if (dx == 0 || dy == 0) {
                 const long long length = std::llabs(dx + dy);
+                SkipFarTurns(a, dx, dy, static_cast<double>(length), done);
                 if (length - done < m_left) {
                     SkipDash(length - done);
                     done = 0;
@@ -443,6 +488,7 @@ private:
                 (dx != 0 ? dx : dy) = (dx + dy) > 0 ? done : -done;
             } else {
                 const double length = std::hypot(static_cast<double>(dx), static_cast<double>(dy));
+                SkipFarTurns(a, dx, dy, length, done);
                 if (length - static_cast<double>(done) < static_cast<double>(m_left)) {
                     SkipDash(static_cast<long long>(length - static_cast<double>(done)));
                     done = 0;
