@@ -316,8 +316,7 @@ bool playText(HDC dc, WORD function, TWmfRecord& r) {
         const SHORT y = r.p(1 + padded), x = r.p(2 + padded);
         if (!chars || !r.rec.ok())
             return false;
-        std::u16string text(chars, chars + count);
-        return TextOutW(dc, x, y, text.data(), count);
+        return TextOutA(dc, x, y, reinterpret_cast<LPCSTR>(chars), count);
     }
     const SHORT y = r.p(0), x = r.p(1);
     const WORD count = r.u(2), options = r.u(3);
@@ -347,9 +346,13 @@ bool playText(HDC dc, WORD function, TWmfRecord& r) {
         for (WORD i = 0; i < count; ++i)
             dx[i] = r.rec.i16(dxAt + i * 2);
     }
-    return ExtTextOutW(dc, x, y, options & ~ETO_PDY,
-                       options & (ETO_OPAQUE | ETO_CLIPPED) ? &rect : nullptr,
-                       count ? text.data() : nullptr, count, dx.empty() ? nullptr : dx.data());
+    const RECT* box = options & (ETO_OPAQUE | ETO_CLIPPED) ? &rect : nullptr;
+    if (!(options & ETO_GLYPH_INDEX))
+        return ExtTextOutA(dc, x, y, options & ~ETO_PDY, box,
+                           count ? reinterpret_cast<LPCSTR>(chars) : nullptr, count,
+                           dx.empty() ? nullptr : dx.data());
+    return ExtTextOutW(dc, x, y, options & ~ETO_PDY, box, count ? text.data() : nullptr, count,
+                       dx.empty() ? nullptr : dx.data());
 }
 
 // A DIB source rebuilt in a memory DC, for the blit records.
