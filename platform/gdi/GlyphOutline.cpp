@@ -11,14 +11,16 @@
 // has the start point as the curve's last point. GGO_NATIVE gives the font's own curves
 // (quadratic for TrueType outlines, cubic for CFF ones); GGO_BEZIER gives every curve as cubic.
 //
-// Points are FIXED (16.16) device pixels, y up, relative to the glyph origin on the baseline,
-// after the MAT2 (x' = eM11 x + eM21 y, y' = eM12 x + eM22 y). Metrics and bitmaps come from
+// Points are FIXED (16.16) device pixels, y up, relative to the glyph origin on the baseline.
+// The glyph is turned as the font turns it (by lfOrientation in GM_ADVANCED, by lfEscapement
+// otherwise, where the two are one angle) and then taken through the MAT2
+// (x' = eM11 x + eM21 y, y' = eM12 x + eM22 y). Metrics and bitmaps come from
 // the same outline: the black box is its exact bounds rounded out to whole pixels, the bitmap
 // rows are DWORD-aligned, one bit per pixel for GGO_BITMAP, one byte per pixel holding
 // 0..4, 0..16 or 0..64 for the grey forms.
 //
-// FIXME: the outline is the glyph upright at the font's size; escapement and a rotating world
-// transform do not turn it.
+// FIXME: a world transform that turns or shears does not turn the outline; only its scale
+// reaches it, through the font's size.
 #include "platform/gdi/Font_p.h"
 #include "platform/gdi/TextEncoding_p.h"
 
@@ -32,6 +34,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 using namespace gdi;
@@ -72,15 +75,34 @@ FIXED ToFixed(FT_Pos pos26_6) {
     return FIXED{static_cast<WORD>(bits & 0xFFFF), static_cast<short>(bits >> 16)};
 }
 
-bool IsIdentity(const MAT2& m) {
-    return ToFtFixed(m.eM11) == 0x10000 && ToFtFixed(m.eM12) == 0 && ToFtFixed(m.eM21) == 0 &&
-           ToFtFixed(m.eM22) == 0x10000;
+// A linear map of the glyph's plane, y up: x' = xx x + xy y, y' = yx x + yy y.
+struct TGlyphTransform {
+    double xx = 1, xy = 0, yx = 0, yy = 1;
+
+    bool IsIdentity() const { return xx == 1 && xy == 0 && yx == 0 && yy == 1; }
+};
+
+double FromFixed(const FIXED& f) {
+    return ToFtFixed(f) / 65536.0;
+}
+
+// The MAT2 after the font's own turn of `tenths` of a degree counter-clockwise.
+TGlyphTransform Combine(const MAT2& m, LONG tenths) {
+    const double xx = FromFixed(m.eM11), xy = FromFixed(m.eM21), yx = FromFixed(m.eM12),
+                 yy = FromFixed(m.eM22);
+    double c = 1, s = 0;
+    if (tenths % 3600 != 0) {
+        const double angle = tenths * std::numbers::pi / 1800.0;
+        c = std::cos(angle);
+        s = std::sin(angle);
+    }
+    return {xx * c + xy * s, -xx * s + xy * c, yx * c + yy * s, -yx * s + yy * c};
 }
 
 // Loads the glyph and brings it into the caller's space. `box` is the black box in whole
 // pixels; with `render`, the coverage of that box is rasterised as well.
-bool LoadOutline(TFontInstance& font, UINT glyph, bool hinted, const MAT2& matrix, bool render,
-                 TGlyphOutline& out, RECT& box) {
+bool LoadOutline(TFontInstance& font, UINT glyph, bool hinted, const TGlyphTransform& transform,
+                 bool render, TGlyphOutline& out, RECT& box) {
     const TFontFace& face = font.Face();
     std::lock_guard<std::mutex> guard(face.Lock());
     FT_Face ft = face.Face();
@@ -104,9 +126,10 @@ bool LoadOutline(TFontInstance& font, UINT glyph, bool hinted, const MAT2& matri
                         0x10000};
         FT_Outline_Transform(&outline, &slant);
     }
-    // FreeType's matrix works on column vectors: x' = xx x + xy y.
-    FT_Matrix m{ToFtFixed(matrix.eM11), ToFtFixed(matrix.eM21), ToFtFixed(matrix.eM12),
-                ToFtFixed(matrix.eM22)};
+    auto fixed = [](double v) {
+        return static_cast<FT_Fixed>(std::lround(std::clamp(v, -32768.0, 32767.0) * 65536));
+    };
+    FT_Matrix m{fixed(transform.xx), fixed(transform.xy), fixed(transform.yx), fixed(transform.yy)};
     FT_Outline_Transform(&outline, &m);
 
     out.contours.clear();
@@ -350,12 +373,16 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWO
     TFontInstance& font = *realized.instance;
     const UINT glyph = (format & GGO_GLYPH_INDEX) != 0 ? ch : font.GlyphFor(ch);
     const bool bitmap = kind != GGO_METRICS && kind != GGO_NATIVE && kind != GGO_BEZIER;
+    const TDcState& state = context->State();
+    const LOGFONTW& log = state.m_font->Log();
+    const TGlyphTransform transform = Combine(
+        *matrix, state.m_graphicsMode == GM_ADVANCED ? log.lfOrientation : log.lfEscapement);
     // Hinting fits the outline to the pixel grid upright; a turned or sheared glyph keeps the
     // design outline.
-    const bool hinted = (format & GGO_UNHINTED) == 0 && IsIdentity(*matrix);
+    const bool hinted = (format & GGO_UNHINTED) == 0 && transform.IsIdentity();
     TGlyphOutline outline;
     RECT box;
-    if (!LoadOutline(font, glyph, hinted, *matrix, bitmap, outline, box)) {
+    if (!LoadOutline(font, glyph, hinted, transform, bitmap, outline, box)) {
         return GDI_ERROR;
     }
     const int advance = font.Advance(glyph);
@@ -367,8 +394,8 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWO
         gm.gmBlackBoxX = gm.gmBlackBoxY = 1;
         gm.gmptGlyphOrigin = {0, 0};
     }
-    auto incX = std::lround(advance * (ToFtFixed(matrix->eM11) / 65536.0));
-    auto incY = std::lround(advance * (ToFtFixed(matrix->eM12) / 65536.0));
+    const auto incX = std::lround(std::clamp(advance * transform.xx, -1e9, 1e9));
+    const auto incY = std::lround(std::clamp(advance * transform.yx, -1e9, 1e9));
     gm.gmCellIncX = static_cast<short>(std::clamp<long>(incX, SHRT_MIN, SHRT_MAX));
     gm.gmCellIncY = static_cast<short>(std::clamp<long>(incY, SHRT_MIN, SHRT_MAX));
     *metrics = gm;

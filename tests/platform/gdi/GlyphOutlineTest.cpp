@@ -24,10 +24,12 @@ double FromFixed(const FIXED& f) {
 // A memory DC with one font selected.
 class TFontDc {
 public:
-    TFontDc(const char16_t* face, LONG height, BYTE charSet = DEFAULT_CHARSET) {
+    TFontDc(const char16_t* face, LONG height, BYTE charSet = DEFAULT_CHARSET, LONG angle = 0) {
         m_dc = CreateCompatibleDC(nullptr);
         LOGFONTW log{};
         log.lfHeight = height;
+        log.lfEscapement = angle;
+        log.lfOrientation = angle;
         log.lfCharSet = charSet;
         std::u16string name(face);
         std::copy(name.begin(), name.end(), log.lfFaceName);
@@ -173,12 +175,8 @@ TEST(GlyphOutline, HInNativeFormIsTwelveLinesFromItsStart) {
     }
 }
 
-TEST(GlyphOutline, TheMatrixTurnsTheOutline) {
-    TFontDc font(u"Arial", -30);
-    const MAT2 quarter{{0, 0}, {0, 1}, {0, -1}, {0, 0}}; // x' = -y, y' = x
-    GLYPHMETRICS upright{}, turned{};
-    TOutline a = Parse(Fetch(font.Dc(), u'L', GGO_NATIVE | GGO_UNHINTED, upright));
-    TOutline b = Parse(Fetch(font.Dc(), u'L', GGO_NATIVE | GGO_UNHINTED, turned, quarter));
+// b is a turned a quarter counter-clockwise: x' = -y, y' = x.
+void ExpectQuarterTurn(const TOutline& a, const TOutline& b) {
     ASSERT_TRUE(a.valid && b.valid);
     ASSERT_EQ(a.contours.size(), b.contours.size());
     for (size_t c = 0; c < a.contours.size(); ++c) {
@@ -188,6 +186,15 @@ TEST(GlyphOutline, TheMatrixTurnsTheOutline) {
             EXPECT_NEAR(b.contours[c][i].y, a.contours[c][i].x, 0.05);
         }
     }
+}
+
+TEST(GlyphOutline, TheMatrixTurnsTheOutline) {
+    TFontDc font(u"Arial", -30);
+    const MAT2 quarter{{0, 0}, {0, 1}, {0, -1}, {0, 0}}; // x' = -y, y' = x
+    GLYPHMETRICS upright{}, turned{};
+    TOutline a = Parse(Fetch(font.Dc(), u'L', GGO_NATIVE | GGO_UNHINTED, upright));
+    TOutline b = Parse(Fetch(font.Dc(), u'L', GGO_NATIVE | GGO_UNHINTED, turned, quarter));
+    ExpectQuarterTurn(a, b);
     EXPECT_NEAR(double(turned.gmBlackBoxX), double(upright.gmBlackBoxY), 1);
     EXPECT_NEAR(double(turned.gmBlackBoxY), double(upright.gmBlackBoxX), 1);
     EXPECT_EQ(turned.gmCellIncX, 0);
@@ -196,6 +203,16 @@ TEST(GlyphOutline, TheMatrixTurnsTheOutline) {
     std::vector<BYTE> bits = Fetch(font.Dc(), u'L', GGO_GRAY8_BITMAP, turned, quarter);
     EXPECT_EQ(bits.size(), size_t{(turned.gmBlackBoxX + 3) & ~3u} * turned.gmBlackBoxY);
     EXPECT_GT(*std::max_element(bits.begin(), bits.end()), 60);
+}
+
+TEST(GlyphOutline, AnEscapementTurnsTheOutlineWithTheFont) {
+    TFontDc upright(u"Arial", -30), turned(u"Arial", -30, DEFAULT_CHARSET, 900);
+    GLYPHMETRICS a{}, b{};
+    TOutline before = Parse(Fetch(upright.Dc(), u'L', GGO_BEZIER | GGO_UNHINTED, a));
+    TOutline after = Parse(Fetch(turned.Dc(), u'L', GGO_BEZIER | GGO_UNHINTED, b));
+    ExpectQuarterTurn(before, after);
+    EXPECT_EQ(b.gmCellIncX, 0);
+    EXPECT_EQ(b.gmCellIncY, a.gmCellIncX);
 }
 
 TEST(GlyphOutline, SizesBuffersAndIndicesAsTheCallerExpects) {
