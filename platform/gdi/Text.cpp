@@ -3,9 +3,10 @@
 // One string is drawn in this order, as GDI does: the ETO_OPAQUE rectangle in the background
 // colour; the background box of the text cell in OPAQUE mode; the glyphs in the text colour,
 // smoothed; underline and strike-out as solid bars at the font's own positions. ETO_CLIPPED
-// limits all of it to the rectangle. The reference point is moved by the alignment: left,
-// centre or right of the whole advance, and top, baseline or bottom of the cell, all along the
-// baseline's own direction, so escaped and rotated text aligns the same way.
+// limits all of it to the rectangle. Placement is in whole device pixels, as the system does
+// it: the reference point is rounded, moved left by the whole or half the advance, and moved
+// to the baseline by the cell's ascent or descent, turned by the escapement alone; each pen
+// position is then rounded from the start on its own.
 #include "platform/gdi/Font_p.h"
 #include "platform/gdi/GlyphBlend_p.h"
 #include "platform/gdi/Raster_p.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 using namespace gdi;
@@ -114,24 +116,53 @@ struct TTextCall {
     const INT* dx = nullptr;
 };
 
-// Where the pen starts on the device, the alignment applied.
-TPointD AlignedStart(const TDcState& state, const TRealizedFont& font, TPointD reference,
-                     TPointD advance) {
+// A device vector in whole pixels, as the system measures text: both ends of the vector laid
+// from `origin` (the device position of the logical origin) and rounded each on its own.
+TPointD WholePixels(TPointD origin, TPointD vector) {
+    return {static_cast<double>(RoundCoord(origin.x + vector.x) - RoundCoord(origin.x)),
+            static_cast<double>(RoundCoord(origin.y + vector.y) - RoundCoord(origin.y))};
+}
+
+// A font height as the alignment uses it: the system reports text metrics in logical units
+// and turns them back into device pixels, rounding twice. Under a rotating world transform
+// this shortens it by the cosine of the angle.
+int AlignmentHeight(const TDeviceContext& dc, int height) {
+    TPointD a = dc.ToLogical(0, 0), b = dc.ToLogical(0, height);
+    int logical = RoundCoord(b.y) - RoundCoord(a.y);
+    TPointD c = dc.ToDevice(0, 0), d = dc.ToDevice(0, logical);
+    return std::abs(RoundCoord(d.y) - RoundCoord(c.y));
+}
+
+// Where the pen starts on the device, the alignment applied; `width` is the whole-pixel
+// advance of the string. The system works in whole pixels here: the reference point is
+// rounded, centring halves the width towards zero, and the move to the top or bottom of the
+// cell runs straight down the device (turned by the escapement only, not by a world
+// transform) and is cut to whole pixels.
+TPointD AlignedStart(const TDeviceContext& dc, const TRealizedFont& font, TPointD reference,
+                     TPointD width) {
+    const TDcState& state = dc.State();
     UINT align = state.m_textAlign;
-    TPointD start = reference;
+    double x = RoundCoord(reference.x), y = RoundCoord(reference.y);
+    const int widthX = static_cast<int>(width.x), widthY = static_cast<int>(width.y);
     if ((align & TA_CENTER) == TA_CENTER) {
-        start = Plus(start, advance, -0.5);
+        x -= widthX / 2;
+        y -= widthY / 2;
     } else if ((align & TA_RIGHT) != 0) {
-        start = Plus(start, advance, -1);
+        x -= widthX;
+        y -= widthY;
+    }
+    if ((align & TA_BASELINE) == TA_BASELINE) {
+        return {x, y};
+    }
+    TPointD down{-font.frame.fontUp.x, -font.frame.fontUp.y};
+    if (state.m_graphicsMode == GM_ADVANCED) {
+        const double escapement = state.m_font->Log().lfEscapement * std::numbers::pi / 1800.0;
+        down = {std::sin(escapement), std::cos(escapement)};
     }
     const TEXTMETRICW& tm = font.instance->Metrics();
-    if ((align & TA_BASELINE) == TA_BASELINE) {
-        return start;
-    }
-    if ((align & TA_BOTTOM) != 0) {
-        return Plus(start, font.frame.fontUp, tm.tmDescent);
-    }
-    return Plus(start, font.frame.fontUp, -tm.tmAscent);
+    const double shift = (align & TA_BOTTOM) != 0 ? -AlignmentHeight(dc, tm.tmDescent)
+                                                  : AlignmentHeight(dc, tm.tmAscent);
+    return {std::round(x + shift * down.x), std::round(y + shift * down.y)};
 }
 
 // The common part of ExtTextOutW: state and pixels, after the driver accepted the call.
@@ -162,20 +193,25 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
             spacing.breakCount = state.m_breakCount;
             spacing.breakChar = font.instance->Metrics().tmBreakChar;
         }
-        TTextPlacement measured = PlaceGlyphs(*font.instance, run, font.frame, {0, 0}, call.dx,
-                                              (call.options & ETO_PDY) != 0, spacing);
-        start = AlignedStart(state, font, reference, measured.advance);
-        placement = std::move(measured);
+        placement = PlaceGlyphs(*font.instance, run, font.frame, {0, 0}, call.dx,
+                                (call.options & ETO_PDY) != 0, spacing);
+        // Pen positions in whole pixels from the rounded start, each measured from the start
+        // on its own so that rounding never accumulates.
+        const TPointD origin = dc.ToDevice(0, 0);
+        placement.advance = WholePixels(origin, placement.advance);
+        start = AlignedStart(dc, font, reference, placement.advance);
         for (TPlacedGlyph& glyph : placement.glyphs) {
-            glyph.origin = Plus(glyph.origin, start);
+            glyph.origin = Plus(WholePixels(origin, glyph.origin), start);
         }
         if (updateCp) {
             UINT horizontal = state.m_textAlign & TA_CENTER;
+            TPointD whole{static_cast<double>(RoundCoord(reference.x)),
+                          static_cast<double>(RoundCoord(reference.y))};
             TPointD end = reference;
             if (horizontal == TA_LEFT) {
-                end = Plus(reference, placement.advance);
+                end = Plus(whole, placement.advance);
             } else if (horizontal == TA_RIGHT) {
-                end = Plus(reference, placement.advance, -1);
+                end = Plus(whole, placement.advance, -1);
             }
             TPointD back = dc.ToLogical(end.x, end.y);
             state.m_currentPos = {RoundCoord(back.x), RoundCoord(back.y)};

@@ -6,8 +6,8 @@
 // vector: with a spacing array, dx logical units along the baseline (and, with ETO_PDY, dy
 // units up the page: a positive dy moves against the device's y axis); without one, the
 // glyph's own advance in font pixels plus the character extra and the justification share of
-// a break character, both in logical units. Glyph origins are kept in double precision and
-// rounded to whole device pixels only when a glyph is drawn, so rounding never accumulates.
+// a break character, both in logical units. Glyph origins are kept in double precision; the
+// caller rounds each one from the start of the string, so rounding never accumulates.
 #pragma once
 
 #include "platform/WinGdi.h"

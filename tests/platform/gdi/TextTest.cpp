@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -132,6 +133,34 @@ TEST(TextOut, AlignsTheReferencePointAsAsked) {
         EXPECT_GT(ink.bottom, baseline + 1);
         EXPECT_LE(ink.bottom, baseline + tm.tmDescent);
     }
+}
+
+// Under a world rotation the move from the top of the cell to the baseline runs straight down
+// the device, not across the turned baseline, and it is the ascent taken through logical
+// units and back: 16 pixels of ascent turned 30 degrees make 12.
+TEST(TextOut, TopAlignmentUnderARotationMovesStraightDown) {
+    TCanvas canvas(200, 160, -18);
+    ASSERT_TRUE(canvas.Valid());
+    ASSERT_TRUE(SetGraphicsMode(canvas.Dc(), GM_ADVANCED));
+    const double angle = 30 * 3.14159265358979 / 180;
+    XFORM turn{static_cast<FLOAT>(std::cos(angle)),
+               static_cast<FLOAT>(std::sin(angle)),
+               static_cast<FLOAT>(-std::sin(angle)),
+               static_cast<FLOAT>(std::cos(angle)),
+               0,
+               0};
+    ASSERT_TRUE(SetWorldTransform(canvas.Dc(), &turn));
+    RECT ink[2];
+    const UINT aligns[2] = {TA_BASELINE, TA_TOP};
+    for (int i = 0; i < 2; ++i) {
+        canvas.Clear();
+        SetTextAlign(canvas.Dc(), aligns[i]);
+        ASSERT_TRUE(TextOutW(canvas.Dc(), 80, 20, kSample.c_str(), 4));
+        ink[i] = canvas.Ink();
+        ASSERT_GT(ink[i].right, ink[i].left);
+    }
+    EXPECT_EQ(ink[1].left - ink[0].left, 0);
+    EXPECT_EQ(ink[1].top - ink[0].top, 12);
 }
 
 // In the compatible graphics mode the escapement turns from the x axis towards the top of the
