@@ -125,9 +125,12 @@ void TMask::Reset(const RECT& r) {
     cov.assign(static_cast<std::size_t>(Width()) * static_cast<std::size_t>(Height()), 0);
 }
 
+// A colour is a palette index whenever its top byte has the palette-index bit, as GDI tests
+// it: a writer that puts an opaque alpha (0xFF) there gets palette entry (low word), which is
+// black past the palette's end. PALETTERGB (0x02) and plain RGB take the low three bytes.
 std::uint32_t ResolveColor(TDeviceContext& dc, COLORREF color) {
     std::uint32_t pixel;
-    if ((color >> 24) == 0x01) {
+    if (color & 0x01000000u) {
         const TPalette* palette = dc.State().m_palette.Get();
         const std::size_t index = color & 0xFFFF;
         if (palette && index < palette->m_entries.size()) {

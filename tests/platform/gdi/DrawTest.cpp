@@ -85,6 +85,31 @@ TEST(Draw, FractionalWorldTransformRoundsVerticesToWholePixels) {
     }
 }
 
+TEST(Draw, ColoursWithThePaletteBitAreIndices) {
+    // The top byte of a colour is tested bit by bit: 0xFF carries the palette-index bit, so
+    // 0xFF0000FF is entry 255 of the 20-entry default palette, past its end: black. A
+    // PALETTERGB colour (0x02) and an index into the palette draw as their colours.
+    const struct {
+        COLORREF color, expected;
+    } cases[] = {
+        {0xFF0000FFu, kBlack},
+        {0xFF00FF00u, kBlack},
+        {PALETTERGB(0, 0, 255), RGB(0, 0, 255)},
+        {RGB(0, 0, 255), RGB(0, 0, 255)},
+        {PALETTEINDEX(4), RGB(0, 0, 128)}, // dark blue in the default palette
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.color);
+        TCanvas canvas(8, 8);
+        HBRUSH brush = CreateSolidBrush(c.color);
+        Select(canvas.Dc(), GetStockObject(NULL_PEN), brush);
+        Rectangle(canvas.Dc(), 0, 0, 9, 9);
+        EXPECT_EQ(canvas.At(3, 3), c.expected);
+        SelectObject(canvas.Dc(), GetStockObject(WHITE_BRUSH));
+        DeleteObject(brush);
+    }
+}
+
 TEST(Draw, PolygonFillModes) {
     // A pentagram: the centre is out with ALTERNATE and in with WINDING.
     const POINT star[5] = {{20, 2}, {32, 38}, {2, 15}, {38, 15}, {8, 38}};
