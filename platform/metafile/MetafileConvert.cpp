@@ -114,10 +114,13 @@ HENHMETAFILE SetWinMetaFileBits(UINT nSize, const BYTE* lpMeta16Data, HDC hdcRef
         return nullptr;
     }
     if (sized) {
+        // The picture's size in pixels, one logical unit to a pixel until the metafile sets its
+        // own window.
+        const int cx = int(std::lround(double(lpMFP->xExt) * pixelsX / (millimetresX * 100.0)));
+        const int cy = int(std::lround(double(lpMFP->yExt) * pixelsY / (millimetresY * 100.0)));
         SetMapMode(dc, int(mode));
-        SetViewportExtEx(
-            dc, int(std::lround(double(lpMFP->xExt) * pixelsX / (millimetresX * 100.0))),
-            int(std::lround(double(lpMFP->yExt) * pixelsY / (millimetresY * 100.0))), nullptr);
+        SetViewportExtEx(dc, cx, cy, nullptr);
+        SetWindowExtEx(dc, cx, cy, nullptr);
     } else if (fixedMode && !scalable) {
         SetMapMode(dc, int(mode));
     } else {

@@ -269,6 +269,28 @@ TEST(MetafileTest, PictureSizeBecomesTheFrame) {
     DeleteEnhMetaFile(emf);
 }
 
+// A metafile that never sets its window draws one logical unit to a pixel of the picture.
+TEST(MetafileTest, PictureWithoutWindowMapsUnitsToPixels) {
+    TWmfBuilder b;
+    b.record(META_SETMAPMODE, {MM_ANISOTROPIC})
+        .record(META_CREATEBRUSHINDIRECT, {BS_SOLID, 0, 0x00FF, 0}) // blue
+        .record(META_SELECTOBJECT, {0})
+        .record(META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0})
+        .record(META_SELECTOBJECT, {1})
+        .record(META_RECTANGLE, {21, 21, 0, 0});
+    const std::vector<BYTE> bytes = b.bytes();
+    const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
+    HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+    ASSERT_NE(emf, nullptr);
+    TCanvas canvas(200, 150);
+    RECT all{0, 0, 200, 150};
+    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    EXPECT_EQ(canvas.pixel(10, 10), 0x0000FFu);
+    EXPECT_EQ(canvas.pixel(30, 30), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(150, 100), 0xFFFFFFu);
+    DeleteEnhMetaFile(emf);
+}
+
 // A metafile made from an enhanced one carries the original in comment escapes; when its
 // checksum holds, the original comes back whole instead of the records drawn for old readers.
 TEST(MetafileTest, EmbeddedEnhancedMetafileComesBackWhenItsChecksumHolds) {
