@@ -160,8 +160,14 @@ TPointD AlignedStart(const TDeviceContext& dc, const TRealizedFont& font, TPoint
         down = {std::sin(escapement), std::cos(escapement)};
     }
     const TEXTMETRICW& tm = font.instance->Metrics();
-    const double shift = (align & TA_BOTTOM) != 0 ? -AlignmentHeight(dc, tm.tmDescent)
-                                                  : AlignmentHeight(dc, tm.tmAscent);
+    int height = (align & TA_BOTTOM) != 0 ? tm.tmDescent : tm.tmAscent;
+    if (state.m_graphicsMode == GM_ADVANCED && !state.m_toDevice.IsAxisAligned()) {
+        // A font turned by the world transform reports its cell scaled by the transform's
+        // vertical factor.
+        height = RoundCoord(height * std::fabs(state.m_toDevice.m22));
+    }
+    const double shift =
+        (align & TA_BOTTOM) != 0 ? -AlignmentHeight(dc, height) : AlignmentHeight(dc, height);
     return {std::round(x + shift * down.x), std::round(y + shift * down.y)};
 }
 
