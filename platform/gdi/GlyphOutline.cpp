@@ -12,15 +12,12 @@
 // (quadratic for TrueType outlines, cubic for CFF ones); GGO_BEZIER gives every curve as cubic.
 //
 // Points are FIXED (16.16) device pixels, y up, relative to the glyph origin on the baseline.
-// The glyph is turned as the font turns it (by lfOrientation in GM_ADVANCED, by lfEscapement
-// otherwise, where the two are one angle) and then taken through the MAT2
-// (x' = eM11 x + eM21 y, y' = eM12 x + eM22 y). Metrics and bitmaps come from
-// the same outline: the black box is its exact bounds rounded out to whole pixels, the bitmap
-// rows are DWORD-aligned, one bit per pixel for GGO_BITMAP, one byte per pixel holding
-// 0..4, 0..16 or 0..64 for the grey forms.
-//
-// FIXME: a world transform that turns or shears does not turn the outline; only its scale
-// reaches it, through the font's size.
+// The glyph is turned as drawn text turns it (in GM_COMPATIBLE by lfEscapement; in GM_ADVANCED
+// by lfOrientation and the world transform, whose scale is already in the font's size) and
+// then taken through the MAT2 (x' = eM11 x + eM21 y, y' = eM12 x + eM22 y). Metrics and bitmaps
+// come from the same outline: the black box is its exact bounds rounded out to whole pixels, the
+// bitmap rows are DWORD-aligned, one bit per pixel for GGO_BITMAP, one byte per pixel holding 0..4,
+// 0..16 or 0..64 for the grey forms.
 #include "platform/gdi/Font_p.h"
 #include "platform/gdi/TextEncoding_p.h"
 
@@ -30,6 +27,7 @@
 #include FT_OUTLINE_H
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -86,17 +84,49 @@ double FromFixed(const FIXED& f) {
     return ToFtFixed(f) / 65536.0;
 }
 
-// The MAT2 after the font's own turn of `tenths` of a degree counter-clockwise.
-TGlyphTransform Combine(const MAT2& m, LONG tenths) {
+// How the DC turns the selected font's glyphs on the device, as text is drawn: the same turn
+// the realised font gives its glyph images, with y up.
+TGlyphTransform FontTurn(const TDcState& state) {
+    const LOGFONTW& log = state.m_font->Log();
+    const TMatrix& m = state.m_toDevice;
+    const double degree = std::numbers::pi / 1800.0;
+    if (state.m_graphicsMode != GM_ADVANCED) {
+        // The escapement turns counter-clockwise on a y-down device, the other way where the
+        // mapping points the y axis up.
+        if (log.lfEscapement % 3600 == 0) {
+            return {};
+        }
+        const double c = std::cos(log.lfEscapement * degree);
+        double s = std::sin(log.lfEscapement * degree);
+        if (m.ApplyVector(0, 1).y < 0) {
+            s = -s;
+        }
+        return {c, -s, s, c};
+    }
+    const double ySign = m.ApplyVector(0, -1).y <= 0 ? -1 : 1;
+    const double angle = log.lfOrientation * degree;
+    const TPointD along = m.ApplyVector(std::cos(angle), ySign * std::sin(angle));
+    const TPointD up = m.ApplyVector(-std::sin(angle), ySign * std::cos(angle));
+    const double scale = std::hypot(up.x, up.y);
+    if (!(scale > 0)) {
+        return {};
+    }
+    // Glyph axes on the device, y down, as the realised font takes them; a plain horizontal
+    // stretch is in the font's width already.
+    const std::array<double, 4> onDevice{along.x / scale, along.y / scale, -up.x / scale,
+                                         -up.y / scale};
+    if (log.lfEscapement % 3600 == 0 && IsHorizontalStretch(onDevice)) {
+        return {};
+    }
+    return {onDevice[0], -onDevice[2], -onDevice[1], onDevice[3]};
+}
+
+// The MAT2 applied after the turn.
+TGlyphTransform Combine(const MAT2& m, const TGlyphTransform& turn) {
     const double xx = FromFixed(m.eM11), xy = FromFixed(m.eM21), yx = FromFixed(m.eM12),
                  yy = FromFixed(m.eM22);
-    double c = 1, s = 0;
-    if (tenths % 3600 != 0) {
-        const double angle = tenths * std::numbers::pi / 1800.0;
-        c = std::cos(angle);
-        s = std::sin(angle);
-    }
-    return {xx * c + xy * s, -xx * s + xy * c, yx * c + yy * s, -yx * s + yy * c};
+    return {xx * turn.xx + xy * turn.yx, xx * turn.xy + xy * turn.yy, yx * turn.xx + yy * turn.yx,
+            yx * turn.xy + yy * turn.yy};
 }
 
 // Loads the glyph and brings it into the caller's space. `box` is the black box in whole
@@ -373,10 +403,7 @@ DWORD GetGlyphOutlineW(HDC dc, UINT ch, UINT format, LPGLYPHMETRICS metrics, DWO
     TFontInstance& font = *realized.instance;
     const UINT glyph = (format & GGO_GLYPH_INDEX) != 0 ? ch : font.GlyphFor(ch);
     const bool bitmap = kind != GGO_METRICS && kind != GGO_NATIVE && kind != GGO_BEZIER;
-    const TDcState& state = context->State();
-    const LOGFONTW& log = state.m_font->Log();
-    const TGlyphTransform transform = Combine(
-        *matrix, state.m_graphicsMode == GM_ADVANCED ? log.lfOrientation : log.lfEscapement);
+    const TGlyphTransform transform = Combine(*matrix, FontTurn(context->State()));
     // Hinting fits the outline to the pixel grid upright; a turned or sheared glyph keeps the
     // design outline.
     const bool hinted = (format & GGO_UNHINTED) == 0 && transform.IsIdentity();

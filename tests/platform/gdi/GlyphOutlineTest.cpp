@@ -215,6 +215,33 @@ TEST(GlyphOutline, AnEscapementTurnsTheOutlineWithTheFont) {
     EXPECT_EQ(b.gmCellIncY, a.gmCellIncX);
 }
 
+TEST(GlyphOutline, AWorldTransformTurnsTheOutlineInAdvancedMode) {
+    TFontDc upright(u"Arial", -30), turned(u"Arial", -30),
+        undone(u"Arial", -30, DEFAULT_CHARSET, 900);
+    // A quarter turn clockwise on the device: x' = y, y' = -x with y up.
+    const XFORM clockwise{0, 1, -1, 0, 0, 0};
+    for (HDC dc : {turned.Dc(), undone.Dc()}) {
+        ASSERT_NE(SetGraphicsMode(dc, GM_ADVANCED), 0);
+        ASSERT_TRUE(SetWorldTransform(dc, &clockwise));
+    }
+    GLYPHMETRICS a{}, b{}, c{};
+    TOutline before = Parse(Fetch(upright.Dc(), u'F', GGO_NATIVE | GGO_UNHINTED, a));
+    TOutline after = Parse(Fetch(turned.Dc(), u'F', GGO_NATIVE | GGO_UNHINTED, b));
+    ExpectQuarterTurn(after, before);
+    EXPECT_EQ(b.gmCellIncX, 0);
+    EXPECT_EQ(b.gmCellIncY, -a.gmCellIncX);
+    // The font's orientation turns back what the world transform turned.
+    TOutline back = Parse(Fetch(undone.Dc(), u'F', GGO_NATIVE | GGO_UNHINTED, c));
+    ASSERT_EQ(back.contours.size(), before.contours.size());
+    for (size_t i = 0; i < before.contours.size(); ++i) {
+        ASSERT_EQ(back.contours[i].size(), before.contours[i].size());
+        for (size_t k = 0; k < before.contours[i].size(); ++k) {
+            EXPECT_NEAR(back.contours[i][k].x, before.contours[i][k].x, 0.05);
+            EXPECT_NEAR(back.contours[i][k].y, before.contours[i][k].y, 0.05);
+        }
+    }
+}
+
 TEST(GlyphOutline, SizesBuffersAndIndicesAsTheCallerExpects) {
     TFontDc font(u"Times New Roman", -24);
     GLYPHMETRICS metrics{};
