@@ -787,6 +787,7 @@ public:
                     WORD glyph = WORD(text[i]);
                     GetTextExtentPointI(hdc, &glyph, 1, &one);
                     spacing[i] = one.cx;
+                    cellHeight = std::max(cellHeight, one.cy);
                 }
             } else if (GetTextExtentExPointW(hdc, text, int(count), 0, nullptr, cumulative.data(),
                                              &extent)) {
