@@ -138,6 +138,11 @@ bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         // Only the plain styles can be described without a bitmap.
         if (brush.lbStyle != BS_SOLID && brush.lbStyle != BS_NULL && brush.lbStyle != BS_HATCHED)
             brush.lbStyle = BS_SOLID;
+        // The stored hatch styles past the six patterns (6 to 11) are solid and dithered
+        // colours: they paint the brush's colour.
+        if (brush.lbStyle == BS_HATCHED && brush.lbHatch > HS_DIAGCROSS &&
+            brush.lbHatch < HS_API_MAX)
+            brush.lbStyle = BS_SOLID;
         return storeObject(p, index, CreateBrushIndirect(&brush));
     }
     case EMR_CREATEMONOBRUSH:

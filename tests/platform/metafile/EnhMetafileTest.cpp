@@ -228,6 +228,34 @@ TEST(EnhMetafileTest, HostileRecordsArePassedOverAndPlaybackGoesOn) {
     DeleteEnhMetaFile(emf);
 }
 
+// Hatch styles 6 to 11 of a stored brush are solid colours, not patterns: the box is painted
+// whole in the brush's colour, and the cross-hatched brush before it is not left selected.
+TEST(EnhMetafileTest, SolidColourHatchStylesPaintTheBrushColour) {
+    for (DWORD hatch = 6; hatch <= 11; ++hatch) {
+        const std::vector<BYTE> bytes =
+            TEmfBuilder()
+                .record(EMR_CREATEBRUSHINDIRECT, {1, BS_HATCHED, RGB(255, 0, 0), HS_DIAGCROSS})
+                .record(EMR_SELECTOBJECT, {1})
+                .record(EMR_CREATEBRUSHINDIRECT, {2, BS_HATCHED, RGB(0, 0, 255), hatch})
+                .record(EMR_SELECTOBJECT, {2})
+                .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+                .record(EMR_RECTANGLE, {0, 0, 99, 99})
+                .bytes();
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        TCanvas canvas(100, 100);
+        RECT all{0, 0, 100, 100};
+        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        int blue = 0;
+        for (int y = 10; y < 20; ++y) {
+            for (int x = 10; x < 20; ++x) {
+                blue += canvas.pixel(x, y) == 0x0000FFu;
+            }
+        }
+        EXPECT_EQ(blue, 100) << "hatch style " << hatch;
+        DeleteEnhMetaFile(emf);
+    }
+}
+
 TEST(EnhMetafileTest, FrameIsMappedOntoTheDestination) {
     // Frame 100 x 100 pixels of the screen; a box over its right half, played at twice the size.
     const std::vector<BYTE> bytes =
