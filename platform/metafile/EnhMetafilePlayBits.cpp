@@ -339,7 +339,7 @@ bool playText(TEmfPlayer& p, TRecordReader& rec, size_t at, DWORD graphicsMode, 
 
     // A compatible-mode record was drawn upright under whatever mapping was in force; with the
     // DC in GM_ADVANCED a flipped axis would mirror it. Rebuild the mapping as a mapping mode.
-    const bool compatible = graphicsMode != GM_ADVANCED && p.enterCompatibleMapping();
+    const bool compatible = graphicsMode != GM_ADVANCED && p.enterCompatibleMapping(true);
     // ANSI text goes through the A call, which reads it in the selected font's code page.
     BOOL done =
         !wide && !(callOptions & ETO_GLYPH_INDEX)

@@ -49,7 +49,9 @@ struct TEmfPlayer {
     // the DC in GM_COMPATIBLE with that transform as an MM_ANISOTROPIC mapping, so calls
     // recorded in GM_COMPATIBLE draw exactly as they did (text upright under a flipped axis,
     // boxes to the pixel of the original exclusive corner). False (nothing changed) otherwise.
-    bool enterCompatibleMapping() const;
+    // Boxes pass over a scale within 1e-4 of one; `text` takes the mapping under any scale but
+    // exactly one, since text sizes and places itself from the mapping's whole-pixel origin.
+    bool enterCompatibleMapping(bool text = false) const;
     void leaveCompatibleMapping() const;
     void fixIsotropic();
     void saveState();
