@@ -129,9 +129,15 @@ bool TEmfPlayer::enterCompatibleMapping(bool text) const {
     SetMapMode(dc, MM_ANISOTROPIC);
     SetWindowExtEx(dc, int(kUnits), int(kUnits), nullptr);
     SetViewportExtEx(dc, int(vx), int(vy), nullptr);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    SetViewportOrgEx(dc, int(std::lround(std::clamp(double(xf.eDx), -2e9, 2e9))),
-                     int(std::lround(std::clamp(double(xf.eDy), -2e9, 2e9))), nullptr);
+    // The viewport origin takes the whole pixels of the offset and the window origin the rest,
+    // so that the picture does not move by up to half a pixel.
+    const double dx = std::clamp(double(xf.eDx), -2e9, 2e9);
+    const double dy = std::clamp(double(xf.eDy), -2e9, 2e9);
+    const double vox = std::round(dx), voy = std::round(dy);
+    const double sx = double(vx) / kUnits, sy = double(vy) / kUnits;
+    SetWindowOrgEx(dc, int(std::clamp(std::round((vox - dx) / sx), -1e9, 1e9)),
+                   int(std::clamp(std::round((voy - dy) / sy), -1e9, 1e9)), nullptr);
+    SetViewportOrgEx(dc, int(vox), int(voy), nullptr);
     return true;
 }
 

@@ -302,6 +302,31 @@ TEST(EnhMetafileTest, ScaledExtentsAreRoundedToTheNearestUnit) {
     }
 }
 
+// A box recorded under a scaling mapping keeps the fraction of a pixel its window origin
+// gives: at 1/5 pixel per unit and the window at -2, unit 1 lies at 0.6 pixels, so the box
+// starts on pixel 1 and ends with pixel 8 (unit 41 at 8.6, its right edge left out).
+TEST(EnhMetafileTest, ScaledBoxesKeepTheOriginsFraction) {
+    const std::vector<BYTE> bytes =
+        TEmfBuilder()
+            .record(EMR_SETMAPMODE, {MM_ANISOTROPIC})
+            .record(EMR_SETWINDOWEXTEX, {500, 500})
+            .record(EMR_SETVIEWPORTEXTEX, {100, 100})
+            .record(EMR_SETWINDOWORGEX, {DWORD(-2), DWORD(-2)})
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | BLACK_BRUSH})
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+            .record(EMR_RECTANGLE, {1, 1, 40, 40})
+            .bytes();
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    TCanvas canvas(100, 100);
+    RECT all{0, 0, 100, 100};
+    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    EXPECT_EQ(canvas.pixel(0, 4), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(1, 4), 0x000000u);
+    EXPECT_EQ(canvas.pixel(4, 0), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(4, 1), 0x000000u);
+    DeleteEnhMetaFile(emf);
+}
+
 // Colours given as palette indices are looked up in the palette the metafile selected, with
 // the entries it set since; a palette that is not selected changes nothing.
 TEST(EnhMetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
