@@ -103,9 +103,16 @@ void GradientTrianglePixels(TSurface& surface, const TGradientVertex& a, const T
                 const std::int64_t wb = sign * Cross(c.x, c.y, a.x, a.y, x, y);
                 const std::int64_t wc = sign * Cross(a.x, a.y, b.x, b.y, x, y);
                 // A centre inside may have its corner just outside: keep the mix in range.
+                // The weighted sum is taken in 128 bits: a triangle far out on the device has
+                // weights near the top of the 64-bit range.
                 auto mix = [&](std::int64_t ca, std::int64_t cb, std::int64_t cc) {
-                    return static_cast<std::uint64_t>(
-                        std::clamp<std::int64_t>((ca * wa + cb * wb + cc * wc) / area, 0, 0xFFFF));
+                    const __int128 sum = static_cast<__int128>(ca) * wa +
+                                         static_cast<__int128>(cb) * wb +
+                                         static_cast<__int128>(cc) * wc;
+                    const __int128 value = sum / area;
+                    return static_cast<std::uint64_t>(value < 0        ? 0
+                                                      : value > 0xFFFF ? 0xFFFF
+                                                                       : value);
                 };
                 row[x] =
                     Pack(mix(a.red, b.red, c.red), mix(a.green, b.green, c.green),

@@ -120,4 +120,16 @@ TEST(TGradient, FillsTrianglesAndRefusesBadMeshes) {
     EXPECT_FALSE(GradientFill(nullptr, vertices, 3, &triangle, 1, GRADIENT_FILL_TRIANGLE));
 }
 
+TEST(TGradient, ShadesATriangleReachingFarOffTheSurface) {
+    // Corners tens of millions of pixels out weigh each pixel with products beyond 64 bits.
+    TCanvas target(8, 8);
+    TRIVERTEX vertices[3] = {{-60000000, -60000000, 0xFF00, 0x8000, 0x1000, 0},
+                             {60000000, -60000000, 0xFF00, 0x8000, 0x1000, 0},
+                             {0, 60000000, 0xFF00, 0x8000, 0x1000, 0}};
+    GRADIENT_TRIANGLE triangle{0, 1, 2};
+    ASSERT_TRUE(GradientFill(target.Dc(), vertices, 3, &triangle, 1, GRADIENT_FILL_TRIANGLE));
+    EXPECT_EQ(target.At(0, 0) & 0xFFFFFF, 0xFF8010u);
+    EXPECT_EQ(target.At(7, 7) & 0xFFFFFF, 0xFF8010u);
+}
+
 } // namespace
