@@ -33,14 +33,11 @@ struct TOriginalFace {
     int winAscent;      // OS/2 usWinAscent
     int winDescent;     // OS/2 usWinDescent
     int bilevelThrough; // its gasp table asks for no smoothing up to this many pixels per em
-    bool regularOnly;   // a bold request draws the regular weight, neither bold nor emboldened
 };
 
 // Tahoma: the em sits low in a tall cell (ascent 2049 of 2048 units), and standard smoothing
-// leaves it crisp through 16 pixels per em, the sizes of dialog and caption text. Its bold
-// requests come out in the regular weight at the recorded spacing, as the reference draws
-// chart labels set in Tahoma Bold.
-constexpr TOriginalFace kTahoma{2048, 2049, 423, 16, true};
+// leaves it crisp through 16 pixels per em, the sizes of dialog and caption text.
+constexpr TOriginalFace kTahoma{2048, 2049, 423, 16};
 
 struct TSubstitute {
     const char16_t* name; // lower case
@@ -252,11 +249,7 @@ TFaceMatch Resolve(const TFaceRequest& request) {
     if (family.empty()) {
         family = "sans-serif";
     }
-    TFaceRequest weighted = request;
-    if (substituted && substitute->original != nullptr && substitute->original->regularOnly) {
-        weighted.weight = 400;
-    }
-    if (!ResolveFile(family, weighted, match)) {
+    if (!ResolveFile(family, request, match)) {
         return match;
     }
     match.name =

@@ -121,21 +121,6 @@ TEST(FontMatch, PicksBoldAndItalicFilesOfTheFamily) {
     EXPECT_FALSE(match.syntheticItalic);
 }
 
-// Tahoma's stand-in draws a bold request in the regular weight; another look-alike of the same
-// family keeps its bold.
-TEST(FontMatch, DrawsTahomaBoldInTheRegularWeight) {
-    TFaceRequest request;
-    request.faceName = u"Tahoma";
-    request.weight = FW_BOLD;
-    TFaceMatch match;
-    ASSERT_TRUE(MatchFontFace(request, match));
-    EXPECT_EQ(match.file.find("Bold"), std::string::npos) << match.file;
-    EXPECT_FALSE(match.syntheticBold);
-    request.faceName = u"Verdana";
-    ASSERT_TRUE(MatchFontFace(request, match));
-    EXPECT_NE(match.file.find("Bold"), std::string::npos) << match.file;
-}
-
 TEST(FontMatch, SymbolFontsNeverDrawTheirCharactersAsLetters) {
     for (const char16_t* face : {u"Symbol", u"Wingdings"}) {
         SCOPED_TRACE(Utf16ToUtf8(face));
