@@ -175,13 +175,7 @@ bool playObject(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
         const BYTE* data = rec.span(16, entries, sizeof(PALETTEENTRY));
         if (!rec.ok() || !data || entries == 0)
             return false;
-        std::vector<BYTE> palette(offsetof(LOGPALETTE, palPalEntry) +
-                                  size_t{entries} * sizeof(PALETTEENTRY));
-        auto* logical = reinterpret_cast<LOGPALETTE*>(palette.data());
-        logical->palVersion = 0x300;
-        logical->palNumEntries = entries;
-        std::memcpy(logical->palPalEntry, data, size_t{entries} * sizeof(PALETTEENTRY));
-        return storeObject(p, index, CreatePalette(logical));
+        return storeObject(p, index, PaletteFromEntries(data, entries));
     }
     case EMR_SELECTOBJECT: {
         HGDIOBJ object = nullptr;

@@ -175,13 +175,7 @@ bool playObjectRecord(HDC dc, HGDIOBJ* slots, UINT count, WORD function, TWmfRec
             storeObject(slots, count, CreatePalette(&black));
             return false;
         }
-        std::vector<BYTE> palette(offsetof(LOGPALETTE, palPalEntry) +
-                                  size_t{entries} * sizeof(PALETTEENTRY));
-        auto* logical = reinterpret_cast<LOGPALETTE*>(palette.data());
-        logical->palVersion = 0x300;
-        logical->palNumEntries = entries;
-        std::memcpy(logical->palPalEntry, data, size_t{entries} * sizeof(PALETTEENTRY));
-        return storeObject(slots, count, CreatePalette(logical));
+        return storeObject(slots, count, PaletteFromEntries(data, entries));
     }
     case META_CREATEREGION:
         return storeObject(slots, count, regionFromRecord(r));

@@ -120,6 +120,9 @@ LONG RoundToDevicePixel(double v);
 // box; current is the current position, reached by EMR_ARCTO.
 RECT ArcConversionBounds(DWORD type, const RECT& box, POINT start, POINT end, POINT current);
 
+// A palette of count entries (PALETTEENTRY, as stored in both formats' palette records).
+HPALETTE PaletteFromEntries(const BYTE* entries, WORD count);
+
 // Whole-file helpers.
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out);
 bool WriteWholeFile(const char* path, const std::vector<BYTE>& bits);
