@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/gdi/TextCanvas.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -121,59 +123,7 @@ TEST(CodePage, FoldsPerByteSpacingIntoCharacters) {
     EXPECT_TRUE(SpacingPerCharacter(nullptr, 4, firstByte, false).empty());
 }
 
-// A white 32-bpp DIB section in a memory DC with one font selected.
-class TTextCanvas {
-public:
-    TTextCanvas(const char16_t* face, BYTE charSet, int width = 160, int height = 40) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        m_size = static_cast<size_t>(width) * height * 4;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
-        m_oldBitmap = SelectObject(m_dc, m_bitmap);
-        std::memset(m_bits, 0xFF, m_size);
-        LOGFONTW log{};
-        log.lfHeight = -20;
-        log.lfCharSet = charSet;
-        std::u16string name(face);
-        std::copy(name.begin(), name.end(), log.lfFaceName);
-        m_font = CreateFontIndirectW(&log);
-        m_oldFont = SelectObject(m_dc, m_font);
-        SetBkMode(m_dc, TRANSPARENT);
-    }
-    ~TTextCanvas() {
-        SelectObject(m_dc, m_oldFont);
-        SelectObject(m_dc, m_oldBitmap);
-        DeleteObject(m_font);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    TTextCanvas(const TTextCanvas&) = delete;
-    TTextCanvas& operator=(const TTextCanvas&) = delete;
-
-    HDC Dc() const { return m_dc; }
-    std::vector<BYTE> Pixels() const {
-        auto* p = static_cast<const BYTE*>(m_bits);
-        return {p, p + m_size};
-    }
-    bool Inked() const {
-        auto* p = static_cast<const BYTE*>(m_bits);
-        return std::any_of(p, p + m_size, [](BYTE b) { return b < 128; });
-    }
-
-private:
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
-    HFONT m_font = nullptr;
-    HGDIOBJ m_oldFont = nullptr;
-    void* m_bits = nullptr;
-    size_t m_size = 0;
-};
+using tallyvane_test::TTextCanvas;
 
 struct TAnsiCase {
     const char* name;
@@ -195,7 +145,7 @@ TEST(AnsiText, DrawsAndMeasuresInTheFontsCodePage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TTextCanvas ansi(c.face, c.charSet), wide(c.face, c.charSet);
+        TTextCanvas ansi(160, 40, -20, c.face, c.charSet), wide(160, 40, -20, c.face, c.charSet);
         const int bytes = static_cast<int>(c.bytes.size());
         const int chars = static_cast<int>(c.text.size());
         ASSERT_TRUE(TextOutA(ansi.Dc(), 4, 4, c.bytes.data(), bytes));
@@ -210,7 +160,7 @@ TEST(AnsiText, DrawsAndMeasuresInTheFontsCodePage) {
         EXPECT_EQ(a.cy, w.cy);
     }
     // Character widths by code take the code page too: 0xC6 is Zhe in Cyrillic, AE in 1252.
-    TTextCanvas cyrillic(u"Arial", RUSSIAN_CHARSET);
+    TTextCanvas cyrillic(160, 40, -20, u"Arial", RUSSIAN_CHARSET);
     INT byCode = 0, zhe = 0, ae = 0;
     ASSERT_TRUE(GetCharWidth32A(cyrillic.Dc(), 0xC6, 0xC6, &byCode));
     ASSERT_TRUE(GetCharWidth32W(cyrillic.Dc(), 0x0416, 0x0416, &zhe));
@@ -218,7 +168,8 @@ TEST(AnsiText, DrawsAndMeasuresInTheFontsCodePage) {
     EXPECT_EQ(byCode, zhe);
     EXPECT_NE(zhe, ae);
     // The same bytes under the Western code page are other letters.
-    TTextCanvas russian(u"Arial", RUSSIAN_CHARSET), western(u"Arial", ANSI_CHARSET);
+    TTextCanvas russian(160, 40, -20, u"Arial", RUSSIAN_CHARSET),
+        western(160, 40, -20, u"Arial", ANSI_CHARSET);
     ASSERT_TRUE(TextOutA(russian.Dc(), 4, 4, "\xCF\xF0\xE8", 3));
     ASSERT_TRUE(TextOutA(western.Dc(), 4, 4, "\xCF\xF0\xE8", 3));
     EXPECT_NE(russian.Pixels(), western.Pixels());
@@ -228,7 +179,8 @@ TEST(AnsiText, SpacingAndFitCountBytes) {
     const char bytes[] = "A\x93\xFA"
                          "B";
     const char16_t text[] = u"A\u65E5B";
-    TTextCanvas ansi(u"MS Gothic", SHIFTJIS_CHARSET), wide(u"MS Gothic", SHIFTJIS_CHARSET);
+    TTextCanvas ansi(160, 40, -20, u"MS Gothic", SHIFTJIS_CHARSET),
+        wide(160, 40, -20, u"MS Gothic", SHIFTJIS_CHARSET);
     // One entry per byte; the lead byte carries the double-byte character's advance.
     const INT perByte[] = {15, 25, 0, 15};
     const INT perChar[] = {15, 25, 15};
