@@ -161,9 +161,15 @@ bool playObjectRecord(HDC dc, HGDIOBJ* slots, UINT count, WORD function, TWmfRec
             return storeObject(slots, count, CreateSolidBrush(0));
         return storeObject(slots, count, CreateDIBPatternBrushPt(dib.data(), DIB_RGB_COLORS));
     }
-    case META_CREATEPATTERNBRUSH:
-        // FIXME: device-dependent pattern bitmaps are shown as a grey brush.
-        return storeObject(slots, count, CreateSolidBrush(RGB(128, 128, 128)));
+    case META_CREATEPATTERNBRUSH: {
+        // A device-dependent pattern: the 16-bit BITMAP with its pointer field, 18 bytes of no
+        // meaning in a file, then the rows.
+        HBITMAP pattern = DeviceBitmapAt(r.rec, 6, 6 + 14 + 18);
+        HBRUSH brush = pattern ? CreatePatternBrush(pattern) : nullptr;
+        if (pattern)
+            DeleteObject(pattern);
+        return storeObject(slots, count, brush ? brush : CreateSolidBrush(RGB(128, 128, 128)));
+    }
     case META_CREATEPALETTE: {
         // A LOGPALETTE. Palettes change no pixel on a true-colour device, but colours given as
         // palette indices are looked up in the selected one.
@@ -349,10 +355,21 @@ bool playText(HDC dc, WORD function, TWmfRecord& r) {
                        dx.empty() ? nullptr : dx.data());
 }
 
-// A DIB source rebuilt in a memory DC, for the blit records.
-class TWmfDibSource {
+// The source of a blit record, selected into a memory DC: a DIB rebuilt as a section, or a
+// device-dependent bitmap.
+class TWmfBlitSource {
 public:
-    TWmfDibSource(HDC reference, const std::vector<BYTE>& dib) {
+    TWmfBlitSource(HDC reference, HBITMAP deviceBitmap) : m_bitmap(deviceBitmap) {
+        if (!m_bitmap)
+            return;
+        m_dc = CreateCompatibleDC(reference);
+        BITMAP shape{};
+        GetObjectW(m_bitmap, sizeof shape, &shape);
+        m_height = shape.bmHeight;
+        if (m_dc)
+            m_old = SelectObject(m_dc, m_bitmap);
+    }
+    TWmfBlitSource(HDC reference, const std::vector<BYTE>& dib) {
         if (dib.empty())
             return;
         auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
@@ -381,7 +398,7 @@ public:
             std::memcpy(dst, bits, info->bmiHeader.biSizeImage);
         m_old = SelectObject(m_dc, m_bitmap);
     }
-    ~TWmfDibSource() {
+    ~TWmfBlitSource() {
         if (m_dc && m_old)
             SelectObject(m_dc, m_old);
         if (m_bitmap)
@@ -389,9 +406,9 @@ public:
         if (m_dc)
             DeleteDC(m_dc);
     }
-    TWmfDibSource(const TWmfDibSource&) = delete;
-    TWmfDibSource& operator=(const TWmfDibSource&) = delete;
-    HDC dc() const { return m_bitmap ? m_dc : nullptr; }
+    TWmfBlitSource(const TWmfBlitSource&) = delete;
+    TWmfBlitSource& operator=(const TWmfBlitSource&) = delete;
+    HDC dc() const { return m_bitmap && m_old ? m_dc : nullptr; }
     // The top row, in the bitmap, of a source band whose y is counted as in StretchDIBits: from
     // the bottom of a bottom-up DIB. The DIB records carry the bitmap as a DIB and are played
     // like StretchDIBits, which is what makes an icon's mask half come from the right rows.
@@ -418,7 +435,7 @@ bool playBitmap(HDC dc, WORD function, TWmfRecord& r) {
             return false;
         if (!withBitmap)
             return PatBlt(dc, xDest, yDest, width, height, rop);
-        TWmfDibSource source(dc, dibAt(r.rec, 6 + 16, DIB_RGB_COLORS));
+        TWmfBlitSource source(dc, dibAt(r.rec, 6 + 16, DIB_RGB_COLORS));
         return source.dc() && BitBlt(dc, xDest, yDest, width, height, source.dc(), xSrc,
                                      source.topOf(ySrc, height), rop);
     }
@@ -431,7 +448,7 @@ bool playBitmap(HDC dc, WORD function, TWmfRecord& r) {
             return false;
         if (!withBitmap)
             return PatBlt(dc, xDest, yDest, width, height, rop);
-        TWmfDibSource source(dc, dibAt(r.rec, 6 + 20, DIB_RGB_COLORS));
+        TWmfBlitSource source(dc, dibAt(r.rec, 6 + 20, DIB_RGB_COLORS));
         return source.dc() && StretchBlt(dc, xDest, yDest, width, height, source.dc(), xSrc,
                                          source.topOf(ySrc, srcHeight), srcWidth, srcHeight, rop);
     }
@@ -471,16 +488,28 @@ bool playBitmap(HDC dc, WORD function, TWmfRecord& r) {
         return r.rec.ok() && PatBlt(dc, x, y, width, height, rop);
     }
     case META_BITBLT:
-    case META_STRETCHBLT:
-        // FIXME: device-dependent bitmaps (a 16-bit BITMAP before the bits) are not drawn;
-        // without one the record is a pattern blit.
-        if (!withBitmap) {
-            const size_t k = function == META_BITBLT ? 5 : 7;
-            const DWORD rop = r.u32(0);
-            const SHORT height = r.p(k), width = r.p(k + 1), yDest = r.p(k + 2), xDest = r.p(k + 3);
-            return r.rec.ok() && PatBlt(dc, xDest, yDest, width, height, rop);
-        }
-        return false;
+    case META_STRETCHBLT: {
+        // The bitmap is a device-dependent one; without one the record is a pattern blit, whose
+        // parameters hold one more (reserved) word.
+        const bool stretch = function == META_STRETCHBLT;
+        const DWORD rop = r.u32(0);
+        const size_t k = (stretch ? 6 : 4) + (withBitmap ? 0 : 1);
+        const SHORT height = r.p(k), width = r.p(k + 1), yDest = r.p(k + 2), xDest = r.p(k + 3);
+        const SHORT ySrc = r.p(stretch ? 4 : 2), xSrc = r.p(stretch ? 5 : 3);
+        const SHORT srcHeight = stretch ? r.p(2) : height, srcWidth = stretch ? r.p(3) : width;
+        if (!r.rec.ok())
+            return false;
+        if (!withBitmap)
+            return PatBlt(dc, xDest, yDest, width, height, rop);
+        const size_t bitmapAt = 6 + (stretch ? 20 : 16);
+        TWmfBlitSource source(dc, DeviceBitmapAt(r.rec, bitmapAt, bitmapAt + 10));
+        if (!source.dc())
+            return false;
+        if (!stretch)
+            return BitBlt(dc, xDest, yDest, width, height, source.dc(), xSrc, ySrc, rop);
+        return StretchBlt(dc, xDest, yDest, width, height, source.dc(), xSrc, ySrc, srcWidth,
+                          srcHeight, rop);
+    }
     }
     return false;
 }

@@ -120,6 +120,11 @@ LONG RoundToDevicePixel(double v);
 // box; current is the current position, reached by EMR_ARCTO.
 RECT ArcConversionBounds(DWORD type, const RECT& box, POINT start, POINT end, POINT current);
 
+// The device-dependent bitmap whose 16-bit BITMAP fields lie at offset at of a Windows metafile
+// record and whose rows start at rowsAt, or null when the record cannot hold it
+// (WmfDeviceBitmap.cpp).
+HBITMAP DeviceBitmapAt(TRecordReader& rec, size_t at, size_t rowsAt);
+
 // A palette of count entries (PALETTEENTRY, as stored in both formats' palette records).
 HPALETTE PaletteFromEntries(const BYTE* entries, WORD count);
 

@@ -252,6 +252,55 @@ TEST(MetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
     }
 }
 
+// The oldest bitmap records carry device-dependent bitmaps: a monochrome one takes the DC's
+// text colour for its 0 bits and the background colour for its 1 bits.
+TEST(MetafileTest, DeviceDependentBitmapsDraw) {
+    const std::vector<WORD> mono4x4{0,      4,      4,      2,     0x0101, // type .. bits per pixel
+                                    0x0030, 0x0030, 0x0030, 0x0030};       // rows: 0 0 1 1
+    TWmfBuilder b;
+    b.record(META_SETTEXTCOLOR, {0x00FF, 0})                    // red
+        .record(META_SETBKCOLOR, {0, 0x00FF});                  // blue
+    std::vector<WORD> blit{0x0020, 0x00CC, 0, 0, 4, 4, 10, 10}; // SRCCOPY to (10, 10)
+    blit.insert(blit.end(), mono4x4.begin(), mono4x4.end());
+    b.record(META_BITBLT, blit);
+    std::vector<WORD> stretch{0x0020, 0x00CC, 4, 4, 0, 0, 8, 8, 30, 30}; // twice the size
+    stretch.insert(stretch.end(), mono4x4.begin(), mono4x4.end());
+    b.record(META_STRETCHBLT, stretch);
+    std::vector<WORD> pattern{0, 8, 8, 2, 0x0101, 0, 0}; // the BITMAP with its pointer field
+    pattern.resize(pattern.size() + 9, 0);               // reserved
+    pattern.resize(pattern.size() + 8, 0x0000);          // eight rows of 0 bits
+    b.record(META_CREATEPATTERNBRUSH, pattern)
+        .record(META_SELECTOBJECT, {0})
+        .record(META_CREATEPENINDIRECT, {PS_NULL, 0, 0, 0, 0})
+        .record(META_SELECTOBJECT, {1})
+        .record(META_RECTANGLE, {70, 70, 50, 50});
+    const std::vector<BYTE> bytes = b.bytes();
+    HMETAFILE wmf = SetMetaFileBitsEx(UINT(bytes.size()), bytes.data());
+    ASSERT_NE(wmf, nullptr);
+    TCanvas canvas(100, 100);
+    PlayMetaFile(canvas.dc(), wmf);
+    EXPECT_EQ(canvas.pixel(10, 10), 0xFF0000u);
+    EXPECT_EQ(canvas.pixel(12, 13), 0x0000FFu);
+    EXPECT_EQ(canvas.pixel(14, 10), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(33, 37), 0xFF0000u);
+    EXPECT_EQ(canvas.pixel(34, 30), 0x0000FFu);
+    EXPECT_EQ(canvas.pixel(38, 30), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(60, 60), 0xFF0000u) << "the pattern brush, not a grey stand-in";
+
+    // Rows the record cannot hold draw nothing, and playback goes on.
+    std::vector<BYTE> cut = bytes;
+    const size_t bitblt = 18 + 10 + 10; // header, the two colour records
+    cut[bitblt + 6 + 16 + 2] = 40;      // the first bitmap claims 40 pixels across
+    HMETAFILE damaged = SetMetaFileBitsEx(UINT(cut.size()), cut.data());
+    ASSERT_NE(damaged, nullptr);
+    TCanvas other(100, 100);
+    PlayMetaFile(other.dc(), damaged);
+    EXPECT_EQ(other.pixel(10, 10), 0xFFFFFFu);
+    EXPECT_EQ(other.pixel(33, 37), 0xFF0000u);
+    DeleteMetaFile(damaged);
+    DeleteMetaFile(wmf);
+}
+
 TEST(MetafileTest, PictureSizeBecomesTheFrame) {
     const std::vector<BYTE> bytes = blueLeftHalf().bytes();
     const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
