@@ -184,16 +184,22 @@ int FontconfigWeight(LONG weight) {
     return FcWeightFromOpenType(weight > 1000 ? 1000 : static_cast<int>(weight));
 }
 
-// Picks the file of `family` closest to the weight and slant; fills file, index and the
-// synthesis flags.
-bool ResolveFile(const std::string& family, const TFaceRequest& request, TFaceMatch& match) {
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+// Completes a query with the request's weight and slant, scalable files only, and the system's
+// substitutions, ready for matching.
+void AddStyleAndSubstitute(FcPattern* pattern, const TFaceRequest& request) {
     FcPatternAddInteger(pattern, FC_WEIGHT, FontconfigWeight(request.weight));
     FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
+}
+
+// Picks the file of `family` closest to the weight and slant; fills file, index and the
+// synthesis flags.
+bool ResolveFile(const std::string& family, const TFaceRequest& request, TFaceMatch& match) {
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    AddStyleAndSubstitute(pattern, request);
     FcResult result = FcResultNoMatch;
     FcPattern* found = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
@@ -273,11 +279,7 @@ TFaceMatch ResolveFallback(char32_t character, const TFaceRequest& request) {
     FcCharSet* wanted = FcCharSetCreate();
     FcCharSetAddChar(wanted, static_cast<FcChar32>(character));
     FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
-    FcPatternAddInteger(pattern, FC_WEIGHT, FontconfigWeight(request.weight));
-    FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    AddStyleAndSubstitute(pattern, request);
     FcResult result = FcResultNoMatch;
     FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
     for (int i = 0; sorted != nullptr && i < sorted->nfont; ++i) {
