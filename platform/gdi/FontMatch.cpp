@@ -1,5 +1,6 @@
 #include "platform/gdi/FontMatch_p.h"
 
+#include "platform/gdi/CoreFaces_p.h"
 #include "platform/gdi/TextEncoding_p.h"
 
 #include <fontconfig/fontconfig.h>
@@ -99,13 +100,14 @@ const TSubstitute* FindSubstitute(const std::u16string& faceName) {
     return nullptr;
 }
 
-// The family name as fontconfig spells it when a face of that family is installed.
+// The family name as fontconfig spells it when a scalable face of that family is installed.
 std::string InstalledFamily(const std::string& family) {
     if (family.empty()) {
         return {};
     }
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
     FcFontSet* set = FcFontList(nullptr, pattern, objects);
     std::string found;
@@ -146,6 +148,7 @@ std::string FamilyForLanguage(const char* language) {
     FcLangSet* languages = FcLangSetCreate();
     FcLangSetAdd(languages, reinterpret_cast<const FcChar8*>(language));
     FcPatternAddLangSet(pattern, FC_LANG, languages);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
@@ -322,6 +325,7 @@ bool MatchFallbackFace(char32_t character, const TFaceRequest& request, TFaceMat
     static std::mutex lock;
     static std::map<std::tuple<char32_t, bool, bool>, TFaceMatch> cache;
     std::tuple<char32_t, bool, bool> key{character, request.weight >= 600, request.italic};
+    AddCoreFaces();
     std::lock_guard<std::mutex> guard(lock);
     auto it = cache.find(key);
     if (it == cache.end()) {
@@ -339,6 +343,7 @@ std::string SubstituteFaceName(const std::u16string& faceName) {
 bool MatchFontFace(const TFaceRequest& request, TFaceMatch& match) {
     TCacheKey key{AsciiLower(request.faceName), request.weight >= 600 ? 700 : 400, request.italic,
                   request.charSet, request.pitchAndFamily};
+    AddCoreFaces();
     std::lock_guard<std::mutex> guard(g_cacheLock);
     auto& cache = Cache();
     auto it = cache.find(key);

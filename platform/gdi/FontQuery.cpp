@@ -3,6 +3,7 @@
 // The selected font is realised for the DC's transform, so every answer is first worked out
 // in device pixels and then brought back to logical units: heights by the vertical scale,
 // widths by the horizontal one.
+#include "platform/gdi/CoreFaces_p.h"
 #include "platform/gdi/Font_p.h"
 #include "platform/gdi/TextEncoding_p.h"
 
@@ -382,7 +383,9 @@ int EnumFontFamiliesExW(HDC hdc, LPLOGFONTW font, FONTENUMPROCW proc, LPARAM par
         }
     }
     // Every installed scalable family once, in fontconfig's order.
+    AddCoreFaces();
     FcPattern* pattern = FcPatternCreate();
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_SPACING, nullptr);
     FcFontSet* set = FcFontList(nullptr, pattern, objects);
     std::set<std::u16string> seen;

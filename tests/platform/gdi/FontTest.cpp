@@ -77,7 +77,7 @@ TEST(FontMatch, ResolvesEachNamedFaceToItsInstalledStandIn) {
         {u"Calibri", 0, "Carlito"},
         {u"Cambria", 0, "Caladea"},
         {u"MS Sans Serif", 0, "Liberation Sans"},
-        {u"Tahoma", 0, "DejaVu Sans"},
+        {u"Tahoma", 0, "Tahoma"},
         {u"Verdana", 0, "DejaVu Sans"},
         {u"Liberation Serif", 0, "Liberation Serif"},
         {u"No Such Face", FF_ROMAN | VARIABLE_PITCH, "Liberation Serif"},
@@ -104,9 +104,30 @@ TEST(FontMatch, KeepsTheRequestedNameOnlyForMetricCompatibleStandIns) {
     TFaceMatch match;
     ASSERT_TRUE(MatchFontFace(request, match));
     EXPECT_EQ(match.name, u"Times New Roman");
-    request.faceName = u"Tahoma";
+    request.faceName = u"Verdana";
     ASSERT_TRUE(MatchFontFace(request, match));
     EXPECT_EQ(match.name, u"DejaVu Sans");
+}
+
+// The core-face directory also holds a "Symbol" and a "Wingdings" without the symbol
+// characters, and raster faces; only its Tahoma may be chosen.
+TEST(FontMatch, TakesOnlyTahomaFromTheCoreFaceDirectory) {
+    const std::string directory = "/usr/share/wine/fonts/";
+    TFaceRequest request;
+    TFaceMatch match;
+    request.faceName = u"Tahoma";
+    request.weight = FW_BOLD;
+    ASSERT_TRUE(MatchFontFace(request, match));
+    EXPECT_EQ(match.file, directory + "tahomabd.ttf");
+    EXPECT_FALSE(match.syntheticBold);
+    for (const char16_t* face :
+         {u"Symbol", u"Wingdings", u"MS Sans Serif", u"System", u"Courier"}) {
+        SCOPED_TRACE(Utf16ToUtf8(face));
+        request = TFaceRequest{};
+        request.faceName = face;
+        ASSERT_TRUE(MatchFontFace(request, match));
+        EXPECT_NE(match.file.rfind(directory, 0), 0u) << match.file;
+    }
 }
 
 TEST(FontMatch, PicksBoldAndItalicFilesOfTheFamily) {
