@@ -50,7 +50,13 @@ TEST(LargeAllocations, LargeBlocksAskForHugePages) {
     auto array = std::make_unique<std::uint32_t[]>(std::size_t(3) << 20);
     EXPECT_TRUE(AdvisedHuge(array.get() + (std::size_t(3) << 19)));
 
-    std::vector<unsigned char> small(std::size_t(1) << 20, 1);
+    // The picture of a small page: less than one huge page, yet in one, from its first byte.
+    std::vector<unsigned char> page(std::size_t(563) * 422 * 4, 0xCD);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(page.data()) % (std::size_t(2) << 20), 0u);
+    EXPECT_TRUE(AdvisedHuge(page.data()));
+    EXPECT_TRUE(AdvisedHuge(page.data() + page.size() - 1));
+
+    std::vector<unsigned char> small(std::size_t(128) << 10, 1);
     EXPECT_FALSE(AdvisedHuge(small.data() + small.size() / 2));
 #endif
 }
