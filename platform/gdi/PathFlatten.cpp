@@ -7,56 +7,92 @@
 namespace gdi {
 namespace {
 
-// A curve piece is drawn as its chord once both control points lie between its ends along
-// the chord's major axis and within a pixel of the chord across it; pieces are halved at most
-// eight times. The tolerance is coarse on purpose: GDI's curves cut their bends by up to a
-// pixel, and drawing them finer moves their aliased edges off GDI's.
-constexpr double kTolerance = 1.0;
+// Curves are halved in fixed point, sixteen units to the pixel, with every midpoint rounded
+// as it is taken; each piece ends on its end point rounded to the pixel. A piece is drawn as
+// its chord once both control points lie between its ends along the chord's major axis and
+// within a pixel of the chord across it, the chord's slope taken in whole sixteenths per
+// pixel. Pieces are halved at most eight times. This is GDI's flattening: its curves cut
+// their bends by up to a pixel, and drawing them finer moves their aliased edges off GDI's.
+constexpr int kShift = 4;
+constexpr long long kOne = 1 << kShift;
 constexpr int kMaxDepth = 8;
 
-bool Between(double v, double a, double b) {
+struct TFixed {
+    long long x, y;
+};
+
+long long ToFixed(double v) {
+    const double scaled = v * kOne;
+    if (!(scaled > -1e15)) {
+        return scaled != scaled ? 0 : -1000000000000000LL;
+    }
+    return scaled > 1e15 ? 1000000000000000LL : std::llround(scaled);
+}
+
+// Fixed point to whole pixels, halves rounded up.
+long long ToPixel(long long v) {
+    return (v + kOne / 2) >> kShift;
+}
+
+// The midpoint, rounded as integer division rounds: towards zero.
+TFixed Mid(TFixed a, TFixed b) {
+    return {(a.x + b.x + 1) / 2, (a.y + b.y + 1) / 2};
+}
+
+bool Between(long long v, long long a, long long b) {
     return v >= std::min(a, b) && v <= std::max(a, b);
 }
 
-bool FlatEnough(TPointD p0, TPointD p1, TPointD p2, TPointD p3) {
-    const double dx = p3.x - p0.x, dy = p3.y - p0.y;
-    if (std::fabs(dy) <= std::fabs(dx)) {
-        if (!Between(p1.x, p0.x, p3.x) || !Between(p2.x, p0.x, p3.x)) {
-            return false;
-        }
-        if (std::fabs(dx) < 0.5) {
-            return true;
-        }
-        const double slope = dy / dx;
-        return std::fabs(p1.y - p0.y - slope * (p1.x - p0.x)) <= kTolerance &&
-               std::fabs(p2.y - p0.y - slope * (p2.x - p0.x)) <= kTolerance;
-    }
-    if (!Between(p1.y, p0.y, p3.y) || !Between(p2.y, p0.y, p3.y)) {
+// `along` and `across` pick the chord's major and minor axis.
+bool FlatAlong(const TFixed (&p)[4], long long TFixed::*along, long long TFixed::*across) {
+    if (!Between(p[1].*along, p[0].*along, p[3].*along) ||
+        !Between(p[2].*along, p[0].*along, p[3].*along)) {
         return false;
     }
-    if (std::fabs(dy) < 0.5) {
+    const long long run = ToPixel(p[3].*along - p[0].*along);
+    if (run == 0) {
         return true;
     }
-    const double slope = dx / dy;
-    return std::fabs(p1.x - p0.x - slope * (p1.y - p0.y)) <= kTolerance &&
-           std::fabs(p2.x - p0.x - slope * (p2.y - p0.y)) <= kTolerance;
+    const long long slope = (p[3].*across - p[0].*across) / run;
+    for (int i = 1; i <= 2; ++i) {
+        const long long off =
+            p[i].*across - p[0].*across - slope * ToPixel(p[i].*along - p[0].*along);
+        if (off > kOne || off < -kOne) {
+            return false;
+        }
+    }
+    return true;
 }
 
-void FlattenCurve(TPointD p0, TPointD p1, TPointD p2, TPointD p3, int depth,
-                  std::vector<TPointD>& out) {
-    const bool finite = std::isfinite(p0.x + p0.y + p1.x + p1.y + p2.x + p2.y + p3.x + p3.y);
-    if (depth >= kMaxDepth || !finite || FlatEnough(p0, p1, p2, p3)) {
-        out.push_back(p3);
+bool FlatEnough(const TFixed (&p)[4]) {
+    const long long dx = p[3].x - p[0].x, dy = p[3].y - p[0].y;
+    return (dy < 0 ? -dy : dy) <= (dx < 0 ? -dx : dx) ? FlatAlong(p, &TFixed::x, &TFixed::y)
+                                                      : FlatAlong(p, &TFixed::y, &TFixed::x);
+}
+
+void FlattenCurve(const TFixed (&p)[4], int depth, std::vector<TPointD>& out) {
+    if (depth >= kMaxDepth || FlatEnough(p)) {
+        out.push_back({double(ToPixel(p[3].x)), double(ToPixel(p[3].y))});
         return;
     }
-    const TPointD a{(p0.x + p1.x) / 2, (p0.y + p1.y) / 2};
-    const TPointD b{(p1.x + p2.x) / 2, (p1.y + p2.y) / 2};
-    const TPointD c{(p2.x + p3.x) / 2, (p2.y + p3.y) / 2};
-    const TPointD ab{(a.x + b.x) / 2, (a.y + b.y) / 2};
-    const TPointD bc{(b.x + c.x) / 2, (b.y + c.y) / 2};
-    const TPointD mid{(ab.x + bc.x) / 2, (ab.y + bc.y) / 2};
-    FlattenCurve(p0, a, ab, mid, depth + 1, out);
-    FlattenCurve(mid, bc, c, p3, depth + 1, out);
+    const TFixed c = Mid(p[2], p[3]);
+    const TFixed b = Mid(p[1], p[2]);
+    const TFixed bc = Mid(b, c);
+    const TFixed a = Mid(p[0], p[1]);
+    const TFixed ab = Mid(a, b);
+    const TFixed mid = Mid(ab, bc);
+    const TFixed first[4] = {p[0], a, ab, mid};
+    const TFixed second[4] = {mid, bc, c, p[3]};
+    FlattenCurve(first, depth + 1, out);
+    FlattenCurve(second, depth + 1, out);
+}
+
+void FlattenCurve(TPointD p0, TPointD p1, TPointD p2, TPointD p3, std::vector<TPointD>& out) {
+    const TFixed p[4] = {{ToFixed(p0.x), ToFixed(p0.y)},
+                         {ToFixed(p1.x), ToFixed(p1.y)},
+                         {ToFixed(p2.x), ToFixed(p2.y)},
+                         {ToFixed(p3.x), ToFixed(p3.y)}};
+    FlattenCurve(p, 0, out);
 }
 
 } // namespace
@@ -68,7 +104,7 @@ void TDevicePath::Flatten() {
         const BYTE type = types[i] & ~PT_CLOSEFIGURE;
         if (type == PT_BEZIERTO && i + 2 < points.size() && !flat.points.empty()) {
             segment.clear();
-            FlattenCurve(flat.points.back(), points[i], points[i + 1], points[i + 2], 0, segment);
+            FlattenCurve(flat.points.back(), points[i], points[i + 1], points[i + 2], segment);
             for (const TPointD& p : segment) {
                 flat.LineTo(p);
             }
