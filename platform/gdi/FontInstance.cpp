@@ -1,4 +1,5 @@
 #include "platform/gdi/FontInstance_p.h"
+#include "platform/gdi/SymbolEncoding_p.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -167,6 +168,35 @@ UINT TFontInstance::GlyphFor(char32_t character) const {
 }
 
 TFontInstance* TFontInstance::FallbackFor(char32_t character) {
+    // A symbol face's missing characters stay boxes: its codes are no letters to borrow.
+    if (m_match.symbolFace || m_face->Metrics().hasSymbolMap) {
+        return nullptr;
+    }
+    return LinkedFaceFor(character);
+}
+
+UINT TFontInstance::SymbolGlyph(char32_t code, TFontInstance*& drawnBy) {
+    drawnBy = nullptr;
+    if (m_face->Metrics().hasSymbolMap) {
+        if (UINT glyph = m_face->GlyphIndex(code < 0x100 ? code + 0xF000 : code, false)) {
+            return glyph;
+        }
+    }
+    char32_t character = SymbolCharacter(code);
+    if (character == 0) {
+        return GlyphFor(code);
+    }
+    if (UINT glyph = m_face->GlyphIndex(character, false)) {
+        return glyph;
+    }
+    if (TFontInstance* linked = LinkedFaceFor(character)) {
+        drawnBy = linked;
+        return linked->GlyphFor(character);
+    }
+    return 0;
+}
+
+TFontInstance* TFontInstance::LinkedFaceFor(char32_t character) {
     auto known = m_fallbackFor.find(character);
     if (known != m_fallbackFor.end()) {
         return known->second;
@@ -176,8 +206,8 @@ TFontInstance* TFontInstance::FallbackFor(char32_t character) {
     request.weight = m_log.lfWeight;
     request.italic = m_log.lfItalic != 0;
     TFaceMatch match;
-    if (!m_match.symbolFace && !m_face->Metrics().hasSymbolMap && character >= 0x20 &&
-        MatchFallbackFace(character, request, match) && match.file != m_face->File()) {
+    if (character >= 0x20 && MatchFallbackFace(character, request, match) &&
+        match.file != m_face->File()) {
         std::string key = match.file + "#" + std::to_string(match.index);
         auto it = m_fallbacks.find(key);
         if (it == m_fallbacks.end()) {

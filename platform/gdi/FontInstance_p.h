@@ -74,6 +74,11 @@ public:
     // is owned by this one.
     TFontInstance* FallbackFor(char32_t character);
 
+    // The glyph for a code of the Symbol face (a byte, or U+F000 plus the byte): from this
+    // face's symbol map when it has one, else the character the code stands for, drawn by this
+    // face or a linked one (`drawnBy`, nullptr for this face). 0 is the missing glyph.
+    UINT SymbolGlyph(char32_t code, TFontInstance*& drawnBy);
+
     // Advance of a glyph along the baseline, device pixels.
     int Advance(UINT glyph);
     // The A, B and C spacing of a glyph, device pixels (ink from the outline, unhinted).
@@ -109,8 +114,11 @@ private:
     TEXTMETRICW m_metrics{};
     std::unordered_map<UINT, int> m_advances;
     std::unordered_map<UINT, TGlyphImage> m_glyphs;
-    LOGFONTW m_log{};                                           // what the instance was made from
-    std::unordered_map<char32_t, TFontInstance*> m_fallbackFor; // by character
+    LOGFONTW m_log{}; // what the instance was made from
+    // Another installed face with the character, whatever this face is; cached.
+    TFontInstance* LinkedFaceFor(char32_t character);
+
+    std::unordered_map<char32_t, TFontInstance*> m_fallbackFor;                  // by character
     std::unordered_map<std::string, std::unique_ptr<TFontInstance>> m_fallbacks; // by file
 };
 

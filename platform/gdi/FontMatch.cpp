@@ -264,6 +264,7 @@ TFaceMatch Resolve(const TFaceRequest& request) {
     match.name =
         nameKept && !request.faceName.empty() ? request.faceName : Utf8ToUtf16(match.family);
     match.symbolMapped = request.charSet == kSymbolCharset;
+    match.symbolEncoded = AsciiLower(request.faceName) == u"symbol";
     match.symbolFace = match.symbolMapped || match.family == "OpenSymbol" ||
                        (substitute != nullptr && std::string(substitute->family) == "OpenSymbol");
     match.lowercaseAverage = substituted && substitute->lowercaseAverage;

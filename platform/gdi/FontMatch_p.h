@@ -27,6 +27,8 @@ struct TFaceMatch {
     std::u16string name;           // the name GetTextFace reports: the requested name when a
                                    // metric-compatible substitute stands in for it, else family
     bool symbolMapped = false;     // characters are looked up as U+F000 + low byte
+    bool symbolEncoded = false;    // the face asked for is Symbol: its codes stand for the
+                                   // characters of SymbolEncoding_p.h
     bool symbolFace = false;       // a symbol face, whatever the character set: its missing
                                    // characters stay boxes rather than borrow letters elsewhere
     bool syntheticBold = false;    // the file is lighter than the requested weight

@@ -267,7 +267,8 @@ UINT gdi::TextCodePage(TDeviceContext& dc) {
     // A face that keeps its characters in a symbol map is a symbol font whatever character
     // set the LOGFONT asked for, and takes its bytes as symbol codes.
     const TFontInstance& font = *realized.instance;
-    if (font.Match().symbolMapped || font.Face().Metrics().hasSymbolMap) {
+    if (font.Match().symbolMapped || font.Match().symbolEncoded ||
+        font.Face().Metrics().hasSymbolMap) {
         return kCodePageSymbol;
     }
     return CodePageOfCharset(font.Metrics().tmCharSet);

@@ -34,14 +34,17 @@ TGlyphRun ShapeText(TFontInstance& font, const WCHAR* text, size_t count, bool r
     std::vector<size_t> units;
     Utf16ToCodePoints(text, count, codePoints, &units);
     // Symbol fonts map their characters themselves; the shaper would not find them.
-    if (font.Match().symbolMapped) {
+    if (font.Match().symbolMapped || font.Match().symbolEncoded) {
         for (size_t i = 0; i < codePoints.size(); ++i) {
-            run.glyphs.push_back(font.GlyphFor(codePoints[i]));
+            TFontInstance* drawnBy = nullptr;
+            run.glyphs.push_back(font.Match().symbolEncoded
+                                     ? font.SymbolGlyph(codePoints[i], drawnBy)
+                                     : font.GlyphFor(codePoints[i]));
             run.units.push_back(units[i]);
             run.chars.push_back(codePoints[i]);
             run.zeroAdvance.push_back(false);
             run.offsets.push_back({});
-            run.fonts.push_back(nullptr);
+            run.fonts.push_back(drawnBy);
         }
         return run;
     }

@@ -2,6 +2,7 @@
 // spacing arrays a real system wrote for the same strings (the conformance scenes' records).
 #include "platform/gdi/FontInstance_p.h"
 #include "platform/gdi/FontMatch_p.h"
+#include "platform/gdi/SymbolEncoding_p.h"
 #include "platform/gdi/TextEncoding_p.h"
 #include "platform/gdi/TextLayout_p.h"
 
@@ -159,6 +160,43 @@ TEST(FontMatch, SymbolFontsNeverDrawTheirCharactersAsLetters) {
         }
         EXPECT_EQ(font->Metrics().tmCharSet, SYMBOL_CHARSET);
     }
+}
+
+// Text in the Symbol face stores the face's own codes: 'a' is alpha, 0xB4 the multiplication
+// sign, 0xE6 the top of a large left parenthesis. Drawn without that face, each code still
+// shows the character it stands for, taken from whichever face has it; an empty code is a box.
+TEST(FontMatch, SymbolCodesDrawTheCharactersTheyStandFor) {
+    EXPECT_EQ(SymbolCharacter(U'a'), U'\u03B1');
+    EXPECT_EQ(SymbolCharacter(U'\uF0B4'), U'\u00D7');
+    EXPECT_EQ(SymbolCharacter(0xE6), U'\u239B');
+    EXPECT_EQ(SymbolCharacter(0xFE), U'\u23AD');
+    EXPECT_EQ(SymbolCharacter(U'='), U'=');
+    EXPECT_EQ(SymbolCharacter(0xF0), 0u);
+    EXPECT_EQ(SymbolCharacter(0x7F), 0u);
+    EXPECT_EQ(SymbolCharacter(U'\u03B1'), 0u);
+
+    auto font = Realise(MakeFont(u"Symbol", -22, FW_NORMAL, SYMBOL_CHARSET));
+    ASSERT_TRUE(font);
+    const std::u16string codes = u"\uF061=\uF0B4\uF0E6";
+    const char32_t meant[] = {U'\u03B1', U'=', U'\u00D7', U'\u239B'};
+    TGlyphRun run =
+        ShapeText(*font, reinterpret_cast<const WCHAR*>(codes.c_str()), codes.size(), false);
+    ASSERT_EQ(run.glyphs.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        if (font->Face().Metrics().hasSymbolMap) {
+            EXPECT_NE(run.glyphs[i], 0u);
+            continue;
+        }
+        const TFontInstance* drawer = run.fonts[i] ? run.fonts[i] : font.get();
+        EXPECT_NE(run.glyphs[i], 0u);
+        EXPECT_EQ(run.glyphs[i], drawer->Face().GlyphIndex(meant[i], false));
+    }
+    const std::u16string empty = u"\uF0F0";
+    TGlyphRun box =
+        ShapeText(*font, reinterpret_cast<const WCHAR*>(empty.c_str()), empty.size(), false);
+    ASSERT_EQ(box.glyphs.size(), 1u);
+    EXPECT_EQ(box.fonts[0], nullptr);
 }
 
 TEST(FontMatch, CjkCharsetFindsAFaceCoveringTheScript) {
