@@ -87,11 +87,15 @@ void FlattenCurve(const TFixed (&p)[4], int depth, std::vector<TPointD>& out) {
     FlattenCurve(second, depth + 1, out);
 }
 
+// A path keeps its points in whole device pixels, so a curve starts from its points rounded
+// there: the Bezier arcs an ellipse or an arc adds to a path are computed exactly, then
+// rounded like any other point before they are halved.
+TFixed OnPixel(TPointD p) {
+    return {ToFixed(std::floor(p.x + 0.5)), ToFixed(std::floor(p.y + 0.5))};
+}
+
 void FlattenCurve(TPointD p0, TPointD p1, TPointD p2, TPointD p3, std::vector<TPointD>& out) {
-    const TFixed p[4] = {{ToFixed(p0.x), ToFixed(p0.y)},
-                         {ToFixed(p1.x), ToFixed(p1.y)},
-                         {ToFixed(p2.x), ToFixed(p2.y)},
-                         {ToFixed(p3.x), ToFixed(p3.y)}};
+    const TFixed p[4] = {OnPixel(p0), OnPixel(p1), OnPixel(p2), OnPixel(p3)};
     FlattenCurve(p, 0, out);
 }
 
