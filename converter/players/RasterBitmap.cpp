@@ -6,6 +6,7 @@
 #include "converter/players/RasterBitmap.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -17,7 +18,10 @@ namespace {
 constexpr std::uint64_t kMaxBitmapBytes = 0x7FFFFFFFull; // what one DIB section may hold
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
-constexpr std::int32_t kBandRows = 256; // rows converted at a time while writing
+// Rows are converted into a band of about this many bytes at a time. A small band comes from
+// heap memory the process has already touched; a picture-sized one would be fresh pages that the
+// kernel clears before the conversion writes them, at more cost than the conversion itself.
+constexpr std::size_t kBandBytes = std::size_t(64) << 10;
 
 std::uint32_t Load32(const BYTE* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
@@ -50,6 +54,31 @@ BITMAPINFO TopDown32(std::int32_t width, std::int32_t height) {
 
 std::uint64_t Row24Bytes(std::int32_t width) {
     return (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
+}
+
+// One row of B, G, R, unused quadruples as a .bmp row of B, G, R triples with its padding
+// zeroed. Four pixels at a time go out as three 32-bit words; the rest byte by byte.
+void PackRow24(const BYTE* in, BYTE* out, std::int32_t width, std::size_t rowBytes) {
+    static_assert(std::endian::native == std::endian::little, "pixels are read as words");
+    std::int32_t x = 0;
+    for (; x + 4 <= width; x += 4) {
+        std::uint32_t p[4];
+        std::memcpy(p, in + 4 * static_cast<std::size_t>(x), sizeof p);
+        const std::uint32_t first = (p[0] & 0xFFFFFF) | p[1] << 24;
+        const std::uint32_t second = (p[1] >> 8 & 0xFFFF) | p[2] << 16;
+        const std::uint32_t third = (p[2] >> 16 & 0xFF) | p[3] << 8;
+        BYTE* at = out + 3 * static_cast<std::size_t>(x);
+        std::memcpy(at, &first, 4);
+        std::memcpy(at + 4, &second, 4);
+        std::memcpy(at + 8, &third, 4);
+    }
+    for (; x < width; ++x) {
+        out[3 * x + 0] = in[4 * x + 0];
+        out[3 * x + 1] = in[4 * x + 1];
+        out[3 * x + 2] = in[4 * x + 2];
+    }
+    std::memset(out + 3 * static_cast<std::size_t>(width), 0,
+                rowBytes - 3 * static_cast<std::size_t>(width));
 }
 
 } // namespace
@@ -207,41 +236,44 @@ template <typename Sink> bool TRasterBitmap::EmitBmp(Sink&& sink) const {
         return false;
     }
 
-    // Rows go out bottom-up in bands; a bitmap that is no DIB section is read through GDI.
-    const std::size_t rowBytes = static_cast<std::size_t>(Row24Bytes(m_width));
-    std::vector<BYTE> band(rowBytes * std::min(kBandRows, m_height), 0);
-    std::vector<BYTE> source;
-    BITMAPINFO sourceInfo = TopDown32(m_width, 1);
-    HDC screen = m_bits ? nullptr : CreateCompatibleDC(nullptr);
-    bool ok = true;
-    for (std::int32_t bandEnd = m_height; bandEnd > 0 && ok; bandEnd -= kBandRows) {
-        const std::int32_t bandStart = std::max(0, bandEnd - kBandRows);
-        const std::int32_t rows = bandEnd - bandStart;
-        const BYTE* pixels =
-            m_bits ? m_bits + static_cast<std::size_t>(bandStart) * Stride() : nullptr;
-        if (!pixels) {
-            // GetDIBits counts scan lines from the bottom of the bitmap.
-            source.assign(static_cast<std::size_t>(Stride()) * rows, 0);
-            sourceInfo = TopDown32(m_width, rows);
-            GetDIBits(screen, m_handle, static_cast<UINT>(m_height - bandEnd),
-                      static_cast<UINT>(rows), source.data(), &sourceInfo, DIB_RGB_COLORS);
-            pixels = source.data();
-        }
-        for (std::int32_t r = 0; r < rows; ++r) {
-            const BYTE* in = pixels + static_cast<std::size_t>(rows - 1 - r) * Stride();
-            BYTE* out = band.data() + static_cast<std::size_t>(r) * rowBytes;
-            for (std::int32_t x = 0; x < m_width; ++x) {
-                out[x * 3 + 0] = in[x * 4 + 0];
-                out[x * 3 + 1] = in[x * 4 + 1];
-                out[x * 3 + 2] = in[x * 4 + 2];
-            }
-        }
-        ok = sink(band.data(), rowBytes * static_cast<std::size_t>(rows));
-    }
-    if (screen) {
+    // The rows in the file's order, bottom row first: the DIB section's own rows read upward,
+    // or for a bitmap that is no DIB section a bottom-up copy that GDI makes of the whole
+    // bitmap at once. Read band by band, GDI would align each band's DIB with the bitmap's
+    // bottom and redo the whole bitmap for every band.
+    const BYTE* bottomRow =
+        m_bits ? m_bits + static_cast<std::size_t>(m_height - 1) * Stride() : nullptr;
+    std::ptrdiff_t rowStep = -static_cast<std::ptrdiff_t>(Stride());
+    std::vector<BYTE> copy;
+    if (!m_bits) {
+        copy.resize(static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(m_height));
+        BITMAPINFO bottomUp = TopDown32(m_width, m_height);
+        bottomUp.bmiHeader.biHeight = m_height;
+        HDC screen = CreateCompatibleDC(nullptr);
+        const int lines = GetDIBits(screen, m_handle, 0, static_cast<UINT>(m_height), copy.data(),
+                                    &bottomUp, DIB_RGB_COLORS);
         DeleteDC(screen);
+        if (lines != m_height) {
+            return false;
+        }
+        bottomRow = copy.data();
+        rowStep = Stride();
     }
-    return ok;
+
+    const std::size_t rowBytes = static_cast<std::size_t>(Row24Bytes(m_width));
+    const std::int32_t bandRows = static_cast<std::int32_t>(
+        std::clamp<std::size_t>(kBandBytes / rowBytes, 1, static_cast<std::size_t>(m_height)));
+    std::unique_ptr<BYTE[]> band(new BYTE[rowBytes * static_cast<std::size_t>(bandRows)]);
+    for (std::int32_t done = 0; done < m_height;) {
+        const std::int32_t rows = std::min(bandRows, m_height - done);
+        for (std::int32_t r = 0; r < rows; ++r, ++done) {
+            PackRow24(bottomRow + done * rowStep,
+                      band.get() + static_cast<std::size_t>(r) * rowBytes, m_width, rowBytes);
+        }
+        if (!sink(band.get(), rowBytes * static_cast<std::size_t>(rows))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool TRasterBitmap::EncodeBmp(std::vector<BYTE>& out) const {

@@ -223,6 +223,69 @@ TEST_F(BmpFiles, WrittenFilesReadBackAsTheSamePicture) {
     }
 }
 
+// Rows are written in bands of some 64 KB: these sizes give many bands with a short last one,
+// few rows per band, and a row wider than a band. A bitmap that is no DIB section is read
+// through GetDIBits, which must give every row, not only the bottom band's. Every row must
+// land bottom-up with its padding zeroed, in the file as in memory.
+TEST_F(BmpFiles, RowsOfManyBandsLandInOrderWithZeroPadding) {
+    const std::pair<int, int> sizes[] = {{5, 9001}, {4097, 11}, {22000, 3}};
+    std::mt19937 random(11);
+    for (bool device : {false, true}) {
+        for (const auto& [width, height] : sizes) {
+            SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) +
+                         (device ? " device bitmap" : " DIB section"));
+            std::vector<BYTE> pixels(static_cast<std::size_t>(width) * height * 4);
+            for (BYTE& byte : pixels) {
+                byte = static_cast<BYTE>(random());
+            }
+            TRasterBitmap bitmap;
+            if (device) {
+                DcHolder holder;
+                HBITMAP handle = CreateBitmap(width, height, 1, 32, nullptr);
+                BITMAPINFO info{};
+                info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+                info.bmiHeader.biWidth = width;
+                info.bmiHeader.biHeight = -height;
+                info.bmiHeader.biPlanes = 1;
+                info.bmiHeader.biBitCount = 32;
+                info.bmiHeader.biCompression = BI_RGB;
+                ASSERT_EQ(
+                    SetDIBits(holder.dc, handle, 0, height, pixels.data(), &info, DIB_RGB_COLORS),
+                    height);
+                ASSERT_TRUE(bitmap.TakeOver(handle));
+                ASSERT_EQ(bitmap.Bits(), nullptr);
+            } else {
+                ASSERT_TRUE(bitmap.SetSize(width, height));
+                std::copy(pixels.begin(), pixels.end(), bitmap.Bits());
+            }
+            const fs::path path = m_dir / "bands.bmp";
+            ASSERT_TRUE(bitmap.WriteBmpFile(path.string()));
+            std::ifstream in(path, std::ios::binary);
+            const std::vector<BYTE> file((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
+            std::vector<BYTE> encoded;
+            ASSERT_TRUE(bitmap.EncodeBmp(encoded));
+            EXPECT_TRUE(file == encoded);
+
+            const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) & ~3u;
+            ASSERT_EQ(file.size(), 54 + rowBytes * height);
+            for (int y = 0; y < height; ++y) {
+                const BYTE* row = file.data() + 54 + rowBytes * (height - 1 - y);
+                const BYTE* source = pixels.data() + static_cast<std::size_t>(y) * width * 4;
+                for (int x = 0; x < width; ++x) {
+                    ASSERT_TRUE(row[3 * x] == source[4 * x] &&
+                                row[3 * x + 1] == source[4 * x + 1] &&
+                                row[3 * x + 2] == source[4 * x + 2])
+                        << "pixel " << x << ", " << y;
+                }
+                for (std::size_t pad = 3 * static_cast<std::size_t>(width); pad < rowBytes; ++pad) {
+                    ASSERT_EQ(row[pad], 0) << "padding of row " << y;
+                }
+            }
+        }
+    }
+}
+
 TEST_F(BmpFiles, DamagedFilesFailCleanly) {
     TRasterBitmap good;
     ASSERT_TRUE(good.SetSize(5, 3));
