@@ -359,13 +359,19 @@ TPointD AppendArc(TDevicePath& path, double l, double t, double r, double b, TPo
     } else {
         path.MoveTo(first);
     }
-    const int pieces =
-        std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / (kTwoPi / 4) - 1e-9)));
-    const double step = sweep / pieces;
-    const double k = 4.0 / 3.0 * std::tan(step / 4);
+    // The arc is cut where it crosses the ellipse's axes, as an ellipse is: whole quarters,
+    // with the parts left at either end drawn as shorter pieces.
+    const double quarter = kTwoPi / 4;
+    const double direction = sweep > 0 ? 1 : -1;
+    const double last = t0 + sweep;
     double u = t0;
-    for (int i = 0; i < pieces; ++i) {
-        const double v = u + step;
+    for (int guard = 0; guard < 8 && (last - u) * direction > 1e-9; ++guard) {
+        double v = direction > 0 ? std::floor(u / quarter + 1e-9) * quarter + quarter
+                                 : std::ceil(u / quarter - 1e-9) * quarter - quarter;
+        if ((v - last) * direction > 0) {
+            v = last;
+        }
+        const double k = 4.0 / 3.0 * std::tan((v - u) / 4);
         const TPointD p0 = at(u), p3 = at(v);
         const TPointD d0{-a * std::sin(u), -bb * std::cos(u)};
         const TPointD d1{-a * std::sin(v), -bb * std::cos(v)};

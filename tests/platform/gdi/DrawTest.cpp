@@ -459,6 +459,27 @@ TEST(Draw, ArcDirectionPicksTheComplementaryArc) {
     EXPECT_EQ(SetArcDirection(cw.Dc(), 3), 0);
 }
 
+// A path holds an arc as Bezier pieces cut where it crosses the ellipse's axes, with whole
+// pixels for points: the pieces, and so the flattened outline, are those of the full ellipse.
+TEST(Draw, ArcInAPathIsCutAtTheEllipsesAxes) {
+    TCanvas canvas(10, 10);
+    HDC dc = canvas.Dc();
+    BeginPath(dc);
+    // From 45 degrees counter-clockwise to 225 on the circle of radius 50 about (50, 50).
+    Arc(dc, 0, 0, 101, 101, 100, 0, 0, 100);
+    EndPath(dc);
+    const int count = GetPath(dc, nullptr, nullptr, 0);
+    ASSERT_EQ(count, 10); // a move and three pieces: 45-90, 90-180, 180-225
+    std::vector<POINT> points(count);
+    std::vector<BYTE> types(count);
+    ASSERT_EQ(GetPath(dc, points.data(), types.data(), count), count);
+    EXPECT_EQ(types[0], PT_MOVETO);
+    EXPECT_EQ(points[3].x, 50); // the top of the circle
+    EXPECT_EQ(points[3].y, 0);
+    EXPECT_EQ(points[6].x, 0); // its left
+    EXPECT_EQ(points[6].y, 50);
+}
+
 TEST(Draw, FillPathMatchesPolygonAndPathsReadBack) {
     const POINT tri[3] = {{2, 2}, {25, 8}, {6, 20}};
     TCanvas direct(30, 30), path(30, 30);
