@@ -2,6 +2,8 @@
 //
 // The bytes behind a handle never change once the handle exists: copies and the bits handed
 // out are taken from them, and the player reads them record by record.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -9,6 +11,9 @@
 #include "platform/metafile/Metafile_p.h"
 
 namespace tallyvane::metafile {
+// A file of known size comes in one read into a buffer of its size: growing the buffer chunk
+// by chunk copies the bytes again at every step and takes fresh memory for each larger buffer.
+// Whatever the file holds beyond the size it reported is read after it.
 bool ReadWholeFile(const char* path, std::vector<BYTE>& out) {
     if (!path)
         return false;
@@ -16,6 +21,13 @@ bool ReadWholeFile(const char* path, std::vector<BYTE>& out) {
     if (!file)
         return false;
     out.clear();
+    struct stat info {};
+    if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        out.resize(static_cast<size_t>(info.st_size));
+        out.resize(std::fread(out.data(), 1, out.size(), file.get()));
+        if (out.size() < static_cast<size_t>(info.st_size))
+            return !std::ferror(file.get());
+    }
     BYTE chunk[65536];
     for (;;) {
         size_t got = std::fread(chunk, 1, sizeof chunk, file.get());

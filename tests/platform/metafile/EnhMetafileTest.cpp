@@ -202,6 +202,32 @@ TEST(EnhMetafileTest, HandlesDieWithTheirMetafile) {
     std::remove(path.c_str());
 }
 
+// A file is read in one piece of its own size. The comments make files of 236 bytes, of some
+// 70 KB (past one 64 KB chunk) and of exactly five chunks.
+TEST(EnhMetafileTest, FilesOfManyChunksReadBackWhole) {
+    const std::string path = testing::TempDir() + "/chunks.emf";
+    for (size_t dwords : {size_t{25}, size_t{17500}, size_t{(327680 - 136) / 4}}) {
+        SCOPED_TRACE(dwords);
+        std::vector<DWORD> data(dwords);
+        data[0] = DWORD(4 * (dwords - 1)); // bytes of comment data
+        for (size_t i = 1; i < data.size(); ++i)
+            data[i] = DWORD(i * 2654435761u);
+        const std::vector<BYTE> bytes = TEmfBuilder().record(EMR_GDICOMMENT, data).bytes();
+        FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), out), bytes.size());
+        std::fclose(out);
+
+        HENHMETAFILE emf = GetEnhMetaFile(path.c_str());
+        ASSERT_NE(emf, nullptr);
+        std::vector<BYTE> read(GetEnhMetaFileBits(emf, 0, nullptr));
+        ASSERT_EQ(GetEnhMetaFileBits(emf, UINT(read.size()), read.data()), bytes.size());
+        EXPECT_TRUE(read == bytes);
+        DeleteEnhMetaFile(emf);
+    }
+    std::remove(path.c_str());
+}
+
 // Records whose contents lie about their sizes, offsets or indices are passed over.
 TEST(EnhMetafileTest, HostileRecordsArePassedOverAndPlaybackGoesOn) {
     const DWORD huge = 0x40000000;
