@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TopDownDib.h"
 #include "platform/WinMetafile.h"
 
 namespace {
@@ -70,12 +71,7 @@ HENHMETAFILE open(const std::vector<BYTE>& b) {
 double renderOnce(HENHMETAFILE emf, int width, int height) {
     const double start = cpuMs();
     HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownDib32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);

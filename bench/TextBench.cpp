@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/TopDownDib.h"
 #include "platform/WinGdi.h"
 
 namespace {
@@ -73,12 +74,7 @@ int main(int argc, char** argv) {
     if (pages < 1) {
         pages = 1;
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownDib32(kWidth, kHeight);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

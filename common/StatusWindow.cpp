@@ -4,6 +4,7 @@
 
 #include "common/RunMode.h"
 #include "common/StatusProgram.h"
+#include "platform/TopDownDib.h"
 #include "platform/WinGdi.h"
 
 #include <algorithm>
@@ -53,13 +54,8 @@ QImage RenderStatusImage(const TStatusPage& page, int width, int height) {
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc)
         return image;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = image.width();
-    info.bmiHeader.biHeight = -image.height(); // rows top-down, as QImage keeps them
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    // Rows top-down, as QImage keeps them.
+    BITMAPINFO info = TopDownDib32(image.width(), image.height());
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap && bits) {

@@ -4,18 +4,14 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "platform/TopDownDib.h"
 #include "platform/WinMetafile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static HDC dc = nullptr;
     if (!dc) {
         dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = 64;
-        info.bmiHeader.biHeight = -48;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = TopDownDib32(64, 48);
         void* bits = nullptr;
         SelectObject(dc, CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     }

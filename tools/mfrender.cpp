@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/TopDownDib.h"
 #include "platform/WinMetafile.h"
 #include "tools/OpenMetafile.h"
 
@@ -116,13 +117,7 @@ int main(int argc, char** argv) {
     }
 
     HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDib32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!dc || !bitmap || !bits) {

@@ -4,6 +4,7 @@
 // BITMAPINFOHEADER and 24-bit BI_RGB rows, bottom-up. Reading checks every size and offset
 // against the file before GDI sees the data.
 #include "converter/players/RasterBitmap.h"
+#include "platform/TopDownDib.h"
 
 #include <algorithm>
 #include <bit>
@@ -39,17 +40,6 @@ void Store32(BYTE* p, std::uint32_t v) {
 void Store16(BYTE* p, std::uint16_t v) {
     p[0] = static_cast<BYTE>(v);
     p[1] = static_cast<BYTE>(v >> 8);
-}
-
-BITMAPINFO TopDown32(std::int32_t width, std::int32_t height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
 }
 
 std::uint64_t Row24Bytes(std::int32_t width) {
@@ -113,7 +103,7 @@ bool TRasterBitmap::SetSize(std::int32_t width, std::int32_t height) {
         kMaxBitmapBytes) {
         return false;
     }
-    const BITMAPINFO info = TopDown32(width, height);
+    const BITMAPINFO info = TopDownDib32(width, height);
     void* bits = nullptr;
     HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!handle || !bits) {
@@ -154,7 +144,7 @@ bool TRasterBitmap::MakeDIB() {
     if (m_bits || !m_handle) {
         return m_bits != nullptr;
     }
-    BITMAPINFO info = TopDown32(m_width, m_height);
+    BITMAPINFO info = TopDownDib32(m_width, m_height);
     void* bits = nullptr;
     HBITMAP converted = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!converted || !bits) {
@@ -191,7 +181,7 @@ HBITMAP TRasterBitmap::CopyHandle() const {
     if (m_bits) {
         std::memcpy(copy.m_bits, m_bits, static_cast<std::size_t>(Stride()) * m_height);
     } else {
-        BITMAPINFO info = TopDown32(m_width, m_height);
+        BITMAPINFO info = TopDownDib32(m_width, m_height);
         HDC screen = CreateCompatibleDC(nullptr);
         GetDIBits(screen, m_handle, 0, static_cast<UINT>(m_height), copy.m_bits, &info,
                   DIB_RGB_COLORS);
@@ -246,7 +236,7 @@ template <typename Sink> bool TRasterBitmap::EmitBmp(Sink&& sink) const {
     std::vector<BYTE> copy;
     if (!m_bits) {
         copy.resize(static_cast<std::size_t>(Stride()) * static_cast<std::size_t>(m_height));
-        BITMAPINFO bottomUp = TopDown32(m_width, m_height);
+        BITMAPINFO bottomUp = TopDownDib32(m_width, m_height);
         bottomUp.bmiHeader.biHeight = m_height;
         HDC screen = CreateCompatibleDC(nullptr);
         const int lines = GetDIBits(screen, m_handle, 0, static_cast<UINT>(m_height), copy.data(),

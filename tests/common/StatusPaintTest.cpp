@@ -1,5 +1,6 @@
 #include "common/StatusPage.h"
 
+#include "platform/TopDownDib.h"
 #include "platform/WinGdi.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +14,7 @@ class TCanvas {
 public:
     TCanvas(int width, int height) : m_width(width), m_height(height) {
         m_dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownDib32(width, height);
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
         m_previous = SelectObject(m_dc, m_bitmap);
         RECT all{0, 0, width, height};

@@ -14,6 +14,7 @@
 
 #include "converter/page/ImageProperty.h"
 #include "converter/ui/ImagePreview.h"
+#include "platform/TopDownDib.h"
 #include "platform/WinMetafile.h"
 
 namespace {
@@ -74,12 +75,7 @@ TPicture Play(const fs::path& path, int width, int height) {
     if (!emf)
         return picture;
     HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownDib32(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(dc, bitmap);

@@ -1,5 +1,6 @@
 #include "converter/page/FrameDC.h"
 #include "converter/page/ClipDC.h"
+#include "platform/TopDownDib.h"
 
 #include <gtest/gtest.h>
 
@@ -133,12 +134,7 @@ class ClipDCPaint : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = 400;
-        info.bmiHeader.biHeight = -300;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = TopDownDib32(400, 300);
         void* bits = nullptr;
         m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         m_bits = static_cast<DWORD*>(bits);

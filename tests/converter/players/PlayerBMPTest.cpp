@@ -1,4 +1,5 @@
 #include "converter/players/PlayerBMP.h"
+#include "platform/TopDownDib.h"
 
 #include <gtest/gtest.h>
 
@@ -242,13 +243,7 @@ TEST_F(BmpFiles, RowsOfManyBandsLandInOrderWithZeroPadding) {
             if (device) {
                 DcHolder holder;
                 HBITMAP handle = CreateBitmap(width, height, 1, 32, nullptr);
-                BITMAPINFO info{};
-                info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-                info.bmiHeader.biWidth = width;
-                info.bmiHeader.biHeight = -height;
-                info.bmiHeader.biPlanes = 1;
-                info.bmiHeader.biBitCount = 32;
-                info.bmiHeader.biCompression = BI_RGB;
+                BITMAPINFO info = TopDownDib32(width, height);
                 ASSERT_EQ(
                     SetDIBits(holder.dc, handle, 0, height, pixels.data(), &info, DIB_RGB_COLORS),
                     height);

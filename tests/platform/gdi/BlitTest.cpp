@@ -1,4 +1,5 @@
 // Bitmaps, DIB transfers and blits through the public calls, on 32-bit DIB sections.
+#include "platform/TopDownDib.h"
 #include "platform/WinGdi.h"
 #include "platform/gdi/StretchDib_p.h"
 
@@ -15,12 +16,7 @@ class TCanvas {
 public:
     TCanvas(int width, int height, std::uint32_t fill = 0xFFFFFF) : m_width(width) {
         m_dc = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = TopDownDib32(width, height);
         void* bits = nullptr;
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         m_bits = static_cast<std::uint32_t*>(bits);

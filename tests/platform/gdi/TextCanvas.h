@@ -1,6 +1,7 @@
 // A white 32-bpp DIB section in a memory DC with one font selected, for the text tests.
 #pragma once
 
+#include "platform/TopDownDib.h"
 #include "platform/WinGdi.h"
 
 #include <algorithm>
@@ -17,12 +18,7 @@ public:
     TTextCanvas(int width, int height, LONG fontHeight = -20, const char16_t* face = u"Arial",
                 BYTE charSet = DEFAULT_CHARSET)
         : m_width(width), m_height(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = TopDownDib32(width, height);
         m_dc = CreateCompatibleDC(nullptr);
         m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
         m_oldBitmap = SelectObject(m_dc, m_bitmap);

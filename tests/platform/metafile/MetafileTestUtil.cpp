@@ -1,4 +1,5 @@
 #include "MetafileTestUtil.h"
+#include "platform/TopDownDib.h"
 
 #include <png.h>
 
@@ -12,13 +13,7 @@ namespace tallyvane::metafile::test {
 
 TCanvas::TCanvas(int width, int height) : m_width(width), m_height(height) {
     m_dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownDib32(width, height);
     void* bits = nullptr;
     m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     m_bits = static_cast<const std::uint8_t*>(bits);
