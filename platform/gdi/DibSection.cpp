@@ -149,8 +149,13 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     if (bits != nullptr)
         *bits = nullptr;
     TDeviceContext* dc = hdc != nullptr ? GdiLookupDC(hdc) : nullptr;
+    // A section holds plain rows: a compressed header is refused before its colour table is
+    // read, since no table makes it acceptable.
+    const bool compressed = info != nullptr && info->bmiHeader.biSize >= sizeof(BITMAPINFOHEADER) &&
+                            info->bmiHeader.biCompression != BI_RGB &&
+                            info->bmiHeader.biCompression != BI_BITFIELDS;
     TDibFormat format;
-    if (usage > DIB_PAL_COLORS || !ParseInfo(info, usage, dc, format)) {
+    if (usage > DIB_PAL_COLORS || compressed || !ParseInfo(info, usage, dc, format)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

@@ -160,7 +160,8 @@ std::vector<BYTE> InfoHeader(int width, int height, int bitCount, DWORD compress
     header.biSizeImage = sizeImage;
     header.biClrUsed = static_cast<DWORD>(colors.size());
     std::memcpy(info.data(), &header, 40);
-    std::memcpy(info.data() + 40, colors.data(), 4 * colors.size());
+    if (!colors.empty())
+        std::memcpy(info.data() + 40, colors.data(), 4 * colors.size());
     return info;
 }
 
