@@ -31,7 +31,7 @@ std::string FlagsOfMappingAt(const void* address) {
     return {};
 }
 
-bool AdvisedHuge(const void* address) {
+[[maybe_unused]] bool AdvisedHuge(const void* address) {
     const std::string flags = FlagsOfMappingAt(address);
     return flags.find(" hg") != std::string::npos;
 }
@@ -62,6 +62,10 @@ TEST(LargeAllocations, LargeBlocksAskForHugePages) {
 }
 
 TEST(LargeAllocations, FailureStillThrowsOrAnswersNull) {
+#ifndef TALLYVANE_LARGE_ALLOCATIONS
+    // The sanitizers' own operator new ends the process on such a request instead.
+    GTEST_SKIP() << "this build keeps the library's operator new";
+#endif
     const std::size_t impossible = std::size_t(1) << 62;
     EXPECT_THROW((void)::operator new(impossible), std::bad_alloc);
     EXPECT_EQ(::operator new(impossible, std::nothrow), nullptr);
