@@ -50,14 +50,15 @@ TEST(LargeAllocations, LargeBlocksAskForHugePages) {
     auto array = std::make_unique<std::uint32_t[]>(std::size_t(3) << 20);
     EXPECT_TRUE(AdvisedHuge(array.get() + (std::size_t(3) << 19)));
 
-    // The picture of a small page: less than one huge page, yet in one, from its first byte.
-    std::vector<unsigned char> page(std::size_t(563) * 422 * 4, 0xCD);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(page.data()) % (std::size_t(2) << 20), 0u);
-    EXPECT_TRUE(AdvisedHuge(page.data()));
-    EXPECT_TRUE(AdvisedHuge(page.data() + page.size() - 1));
+    // A block just over the threshold lies in whole huge pages, from its first byte to its last.
+    std::vector<unsigned char> rounded((std::size_t(4) << 20) + 4321, 0xCD);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(rounded.data()) % (std::size_t(2) << 20), 0u);
+    EXPECT_TRUE(AdvisedHuge(rounded.data()));
+    EXPECT_TRUE(AdvisedHuge(rounded.data() + rounded.size() - 1));
 
-    std::vector<unsigned char> small(std::size_t(128) << 10, 1);
-    EXPECT_FALSE(AdvisedHuge(small.data() + small.size() / 2));
+    // The picture of a small page keeps small pages: it would gain a fraction of a millisecond.
+    std::vector<unsigned char> page(std::size_t(563) * 422 * 4, 1);
+    EXPECT_FALSE(AdvisedHuge(page.data() + page.size() / 2));
 #endif
 }
 
