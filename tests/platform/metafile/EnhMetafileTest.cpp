@@ -269,8 +269,7 @@ TEST(EnhMetafileTest, SolidColourHatchStylesPaintTheBrushColour) {
                 .bytes();
         HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        RECT all{0, 0, 100, 100};
-        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        canvas.play(emf);
         int blue = 0;
         for (int y = 10; y < 20; ++y) {
             for (int x = 10; x < 20; ++x) {
@@ -292,8 +291,7 @@ TEST(EnhMetafileTest, FrameIsMappedOntoTheDestination) {
             .bytes();
     HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
     TCanvas canvas(200, 200);
-    RECT all{0, 0, 200, 200};
-    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    canvas.play(emf);
     EXPECT_EQ(canvas.pixel(90, 100), 0xFFFFFFu);
     EXPECT_EQ(canvas.pixel(110, 100), 0x000000u);
     EXPECT_EQ(canvas.pixel(195, 195), 0x000000u);
@@ -319,8 +317,7 @@ TEST(EnhMetafileTest, ScaledExtentsAreRoundedToTheNearestUnit) {
                 .bytes();
         HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        RECT all{0, 0, 100, 100};
-        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        canvas.play(emf);
         EXPECT_EQ(canvas.pixel(64, 50), 0x000000u);
         EXPECT_EQ(canvas.pixel(65, 50), viewport ? 0x000000u : 0xFFFFFFu);
         EXPECT_EQ(canvas.pixel(67, 50), 0xFFFFFFu);
@@ -344,8 +341,7 @@ TEST(EnhMetafileTest, ScaledBoxesKeepTheOriginsFraction) {
             .bytes();
     HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
     TCanvas canvas(100, 100);
-    RECT all{0, 0, 100, 100};
-    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    canvas.play(emf);
     EXPECT_EQ(canvas.pixel(0, 4), 0xFFFFFFu);
     EXPECT_EQ(canvas.pixel(1, 4), 0x000000u);
     EXPECT_EQ(canvas.pixel(4, 0), 0xFFFFFFu);
@@ -361,8 +357,7 @@ TEST(EnhMetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
         const std::vector<BYTE> bytes = b.bytes();
         HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        RECT all{0, 0, 100, 100};
-        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        canvas.play(emf);
         DeleteEnhMetaFile(emf);
         return canvas.pixel(50, 50);
     };
@@ -416,8 +411,7 @@ TEST(EnhMetafileTest, SixteenBitPointRecordsDraw) {
             TEmfBuilder().record(EMR_MOVETOEX, {10, 50}).record(c.type, c.params).bytes();
         HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        RECT all{0, 0, 100, 100};
-        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        canvas.play(emf);
         EXPECT_EQ(canvas.pixel(50, 50), 0x000000u);
         EXPECT_EQ(canvas.pixel(50, 80), 0xFFFFFFu);
         DeleteEnhMetaFile(emf);

@@ -245,8 +245,7 @@ TEST(MetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
         HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, nullptr);
         ASSERT_NE(emf, nullptr);
         TCanvas canvas(100, 100);
-        RECT all{0, 0, 100, 100};
-        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        canvas.play(emf);
         EXPECT_EQ(canvas.pixel(50, 50), 0x00FF00u);
         DeleteEnhMetaFile(emf);
     }
@@ -301,18 +300,22 @@ TEST(MetafileTest, DeviceDependentBitmapsDraw) {
     DeleteMetaFile(wmf);
 }
 
+// A Windows metafile converted for a 200 x 150 picture at 96 DPI (5292 x 3969 in 0.01 mm).
+HENHMETAFILE ConvertFor200x150(const std::vector<BYTE>& bytes) {
+    const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr};
+    return SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+}
+
 TEST(MetafileTest, PictureSizeBecomesTheFrame) {
     const std::vector<BYTE> bytes = blueLeftHalf().bytes();
-    const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
-    HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+    HENHMETAFILE emf = ConvertFor200x150(bytes);
     ASSERT_NE(emf, nullptr);
     ENHMETAHEADER h{};
     GetEnhMetaFileHeader(emf, sizeof h, &h);
     EXPECT_EQ(h.rclFrame.right, 5292);
     EXPECT_EQ(h.rclFrame.bottom, 3969);
     TCanvas canvas(200, 150);
-    RECT all{0, 0, 200, 150};
-    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    canvas.play(emf);
     EXPECT_EQ(canvas.pixel(50, 75), 0x0000FFu);
     EXPECT_EQ(canvas.pixel(150, 75), 0xFFFFFFu);
     DeleteEnhMetaFile(emf);
@@ -328,12 +331,10 @@ TEST(MetafileTest, PictureWithoutWindowMapsUnitsToPixels) {
         .record(META_SELECTOBJECT, {1})
         .record(META_RECTANGLE, {21, 21, 0, 0});
     const std::vector<BYTE> bytes = b.bytes();
-    const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
-    HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+    HENHMETAFILE emf = ConvertFor200x150(bytes);
     ASSERT_NE(emf, nullptr);
     TCanvas canvas(200, 150);
-    RECT all{0, 0, 200, 150};
-    PlayEnhMetaFile(canvas.dc(), emf, &all);
+    canvas.play(emf);
     EXPECT_EQ(canvas.pixel(10, 10), 0x0000FFu);
     EXPECT_EQ(canvas.pixel(30, 30), 0xFFFFFFu);
     EXPECT_EQ(canvas.pixel(150, 100), 0xFFFFFFu);
@@ -430,12 +431,10 @@ TEST(MetafileTest, DibBlitsCountTheSourceRowsFromTheBottom) {
             .record(META_SETWINDOWEXT, {150, 200})
             .record(c.function, params);
         const std::vector<BYTE> bytes = b.bytes();
-        const METAFILEPICT picture{MM_ANISOTROPIC, 5292, 3969, nullptr}; // 200 x 150 at 96 DPI
-        HENHMETAFILE emf = SetWinMetaFileBits(UINT(bytes.size()), bytes.data(), nullptr, &picture);
+        HENHMETAFILE emf = ConvertFor200x150(bytes);
         ASSERT_NE(emf, nullptr);
         TCanvas canvas(200, 150);
-        RECT all{0, 0, 200, 150};
-        PlayEnhMetaFile(canvas.dc(), emf, &all);
+        canvas.play(emf);
         EXPECT_EQ(canvas.pixel(0, 0), 0x0000FFu) << "the bottom row is blue";
         DeleteEnhMetaFile(emf);
     }

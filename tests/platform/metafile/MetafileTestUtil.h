@@ -25,6 +25,11 @@ public:
     std::uint32_t pixel(int x, int y) const;
     // Pixels as 24-bit RGB rows, top-down.
     std::vector<std::uint8_t> rgb() const;
+    // Plays a page over the whole canvas.
+    void play(HENHMETAFILE emf) const {
+        const RECT all{0, 0, m_width, m_height};
+        PlayEnhMetaFile(m_dc, emf, &all);
+    }
 
 private:
     HDC m_dc = nullptr;

@@ -223,8 +223,7 @@ TEST(RecordTest, RestoreBelowTheMetafilesOwnLevelsIsPassedOver) {
         Rectangle(dc, 128, 0, 256, 192);
     });
     TCanvas canvas(128, 96);
-    RECT half{0, 0, 128, 96};
-    PlayEnhMetaFile(canvas.dc(), emf, &half);
+    canvas.play(emf);
     EXPECT_EQ(canvas.pixel(32, 48), 0xFFFFFFu) << "left half stays white";
     EXPECT_EQ(canvas.pixel(96, 48), 0x000000u) << "still drawn at half size";
     DeleteEnhMetaFile(emf);
