@@ -337,6 +337,13 @@ bool playText(TEmfPlayer& p, TRecordReader& rec, size_t at, DWORD graphicsMode, 
         (options & (ETO_OPAQUE | ETO_CLIPPED)) && !(options & kNoRect) ? &box : nullptr;
     HDC dc = p.dc;
 
+    if (graphicsMode != GM_ADVANCED && TurnsText(p)) {
+        const void* units = wide ? static_cast<const void*>(text.data()) : chars;
+        const TTurnedText turned{
+            ref, callOptions, rect, units, count, wide, (callOptions & ETO_PDY) != 0, dx};
+        if (std::optional<BOOL> done = PlayTurnedCompatibleText(p, turned))
+            return *done;
+    }
     // A compatible-mode record was drawn upright under whatever mapping was in force; with the
     // DC in GM_ADVANCED a flipped axis would mirror it. Rebuild the mapping as a mapping mode.
     const bool compatible = graphicsMode != GM_ADVANCED && p.enterCompatibleMapping(true);

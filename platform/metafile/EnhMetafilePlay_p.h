@@ -10,6 +10,7 @@
 // transform only.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/metafile/Metafile_p.h"
@@ -72,6 +73,27 @@ bool PlayEmfObjectRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
 bool PlayEmfDrawRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
 bool PlayEmfBitmapRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
 bool PlayEmfTextRecord(TEmfPlayer& player, DWORD type, TRecordReader& rec);
+
+// One string of a text record, as ExtTextOut takes it: the record's reference point, options
+// and rectangle, its characters (bytes or UTF-16 units) and its spacing array.
+struct TTurnedText {
+    POINT ref;
+    UINT options;
+    const RECT* rect;
+    const void* text;
+    UINT count;
+    bool wide;
+    bool pdy; // `dx` holds an x and a y step per character
+    const std::vector<INT>& dx;
+};
+
+// Whether the combined transform turns or shears the page, so that text recorded in
+// GM_COMPATIBLE must be played through PlayTurnedCompatibleText.
+bool TurnsText(const TEmfPlayer& player);
+// Plays compatible-mode text with upright glyphs along the turned baseline. Nothing when the
+// string is one it does not cover (an escapement, TA_UPDATECP, no spacing array): the caller
+// then draws it turned whole.
+std::optional<BOOL> PlayTurnedCompatibleText(TEmfPlayer& player, const TTurnedText& text);
 
 // A packed DIB (header, colour table, bits) checked against the limits, made from a record's
 // offsets; empty when anything does not fit. For iUsage DIB_PAL_INDICES (2), a monochrome

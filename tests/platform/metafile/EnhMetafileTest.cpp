@@ -1,6 +1,7 @@
 // Enhanced metafiles: reading and checking the bytes, enumeration, the header queries, recording.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -416,6 +417,58 @@ TEST(EnhMetafileTest, SixteenBitPointRecordsDraw) {
         EXPECT_EQ(canvas.pixel(50, 80), 0xFFFFFFu);
         DeleteEnhMetaFile(emf);
     }
+}
+
+// Text recorded in GM_COMPATIBLE keeps its glyphs upright whatever world transform the page
+// is under; only the pen follows the transform. Recorded in GM_ADVANCED the glyphs turn too.
+// An "l" under a half shear stands as a thin upright stroke, or leans over half its height.
+TEST(EnhMetafileTest, CompatibleTextStaysUprightUnderAWorldTransform) {
+    auto bits = [](float f) {
+        DWORD d;
+        std::memcpy(&d, &f, 4);
+        return d;
+    };
+    LOGFONTW font{};
+    font.lfHeight = -40;
+    font.lfWeight = FW_NORMAL;
+    std::memcpy(font.lfFaceName, u"Arial", 12);
+    std::vector<DWORD> fontRecord(1 + sizeof font / 4);
+    fontRecord[0] = 1;
+    std::memcpy(&fontRecord[1], &font, sizeof font);
+    struct TInk {
+        int left = 100, right = -1;
+    };
+    auto ink = [&](DWORD graphicsMode) {
+        // EMR_EXTTEXTOUTW: bounds, mode, scales, then the EMRTEXT of one "l" at (20, 40).
+        std::vector<DWORD> text{0, 0, 0, 0, graphicsMode, bits(1), bits(1), 20, 40, 1, 76, 0,
+                                0, 0, 0, 0, 80,           u'l',    30};
+        const std::vector<BYTE> bytes =
+            TEmfBuilder()
+                .record(EMR_SETWORLDTRANSFORM, {bits(1), 0, bits(0.5f), bits(1), 0, 0})
+                .record(EMR_EXTCREATEFONTINDIRECTW, fontRecord)
+                .record(EMR_SELECTOBJECT, {1})
+                .record(EMR_EXTTEXTOUTW, text)
+                .bytes();
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        TCanvas canvas(100, 100);
+        canvas.play(emf);
+        DeleteEnhMetaFile(emf);
+        TInk box;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                if ((canvas.pixel(x, y) & 0xFF) < 0x80) {
+                    box.left = std::min(box.left, x);
+                    box.right = std::max(box.right, x);
+                }
+        return box;
+    };
+    const TInk upright = ink(GM_COMPATIBLE);
+    // The reference point (20, 40) lies at x = 40 on the device.
+    EXPECT_GE(upright.left, 40);
+    EXPECT_LE(upright.right, 48);
+    EXPECT_LE(upright.right - upright.left, 4);
+    const TInk leaning = ink(GM_ADVANCED);
+    EXPECT_GE(leaning.right - leaning.left, 10);
 }
 
 // Recording: the records Windows writes, the bounds and the frame computed from them.
