@@ -224,7 +224,13 @@ void TEmfPlayer::saveState() {
     if (saved.size() >= kMaxSaveDepth)
         return;
     SaveDC(dc);
-    saved.push_back(mapping);
+    // The meta region is the player's own, so it is saved here with the mapping.
+    HRGN meta = nullptr;
+    if (metaRegion) {
+        meta = CreateRectRgn(0, 0, 0, 0);
+        CombineRgn(meta, metaRegion, nullptr, RGN_COPY);
+    }
+    saved.push_back({mapping, meta});
 }
 
 void TEmfPlayer::restoreState(int level) {
@@ -233,9 +239,15 @@ void TEmfPlayer::restoreState(int level) {
     if (level >= 0 || size_t(-static_cast<long long>(level)) > saved.size())
         return;
     RestoreDC(dc, level);
-    saved.resize(saved.size() - size_t(-static_cast<long long>(level)) + 1);
-    mapping = saved.back();
-    saved.pop_back();
+    const size_t keep = saved.size() - size_t(-static_cast<long long>(level));
+    if (metaRegion)
+        DeleteObject(metaRegion);
+    mapping = saved[keep].mapping;
+    metaRegion = saved[keep].metaRegion;
+    for (size_t i = keep + 1; i < saved.size(); ++i)
+        if (saved[i].metaRegion)
+            DeleteObject(saved[i].metaRegion);
+    saved.resize(keep);
     apply();
 }
 
@@ -341,6 +353,9 @@ BOOL EnumEnhMetaFile(HDC hdc, HENHMETAFILE hmf, ENHMFENUMPROC proc, LPVOID param
         RestoreDC(hdc, savedLevel);
         if (player.metaRegion)
             DeleteObject(player.metaRegion);
+        for (const TEmfSavedState& state : player.saved)
+            if (state.metaRegion)
+                DeleteObject(state.metaRegion);
     }
     for (UINT i = 1; i < handleCount; ++i)
         if (handles[i])

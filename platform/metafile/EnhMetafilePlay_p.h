@@ -27,6 +27,12 @@ struct TEmfMapping {
     XFORM world{1, 0, 0, 1, 0, 0};
 };
 
+// What a SaveDC record keeps beyond the DC's own state.
+struct TEmfSavedState {
+    TEmfMapping mapping;
+    HRGN metaRegion = nullptr; // owned
+};
+
 // One playback. Owned by EnumEnhMetaFile for the length of the walk; the handle table handed to
 // callbacks is the `handles` vector, through which PlayEnhMetaFileRecord finds its way back here.
 struct TEmfPlayer {
@@ -36,9 +42,11 @@ struct TEmfPlayer {
     SIZE deviceMillimeters{1, 1};
     XFORM destination{1, 0, 0, 1, 0, 0}; // reference-device pixels to the DC's device pixels
     TEmfMapping mapping;
-    std::vector<TEmfMapping> saved; // one entry per SaveDC played
-    HRGN metaRegion = nullptr;      // device clip in force when playback began, owned
-    HGDIOBJ* handles = nullptr;     // the handle table, slot 0 is the metafile
+    std::vector<TEmfSavedState> saved; // one entry per SaveDC played
+    // The meta region: the device clip in force when playback began, narrowed by
+    // EMR_SETMETARGN and put back by EMR_RESTOREDC; owned.
+    HRGN metaRegion = nullptr;
+    HGDIOBJ* handles = nullptr; // the handle table, slot 0 is the metafile
     UINT handleCount = 0;
 
     // The metafile's logical space to the DC's device pixels.

@@ -350,6 +350,30 @@ TEST(EnhMetafileTest, ScaledBoxesKeepTheOriginsFraction) {
     DeleteEnhMetaFile(emf);
 }
 
+// A meta region set inside a SaveDC block ends with the block: RestoreDC puts back the one
+// before, and a later SETMETARGN with no clip keeps the whole picture.
+TEST(EnhMetafileTest, RestoreDcPutsBackTheMetaRegion) {
+    const std::vector<BYTE> bytes =
+        TEmfBuilder()
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | BLACK_BRUSH})
+            .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
+            .record(EMR_SAVEDC, {})
+            .record(EMR_INTERSECTCLIPRECT, {0, 0, 10, 10})
+            .record(EMR_SETMETARGN, {})
+            .record(EMR_RECTANGLE, {0, 0, 49, 99})
+            .record(EMR_RESTOREDC, {DWORD(-1)})
+            .record(EMR_SETMETARGN, {})
+            .record(EMR_RECTANGLE, {50, 0, 99, 99})
+            .bytes();
+    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    TCanvas canvas(100, 100);
+    canvas.play(emf);
+    EXPECT_EQ(canvas.pixel(5, 5), 0x000000u);
+    EXPECT_EQ(canvas.pixel(30, 50), 0xFFFFFFu) << "clipped by the block's meta region";
+    EXPECT_EQ(canvas.pixel(75, 50), 0x000000u) << "drawn after the block";
+    DeleteEnhMetaFile(emf);
+}
+
 // Colours given as palette indices are looked up in the palette the metafile selected, with
 // the entries it set since; a palette that is not selected changes nothing.
 TEST(EnhMetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
