@@ -5,12 +5,9 @@
 
 namespace gdi {
 
-TAxisMap::TAxisMap(int source, int destination, bool rows, bool halftone)
+TAxisMap::TAxisMap(int source, int destination, bool rows)
     : m_source(std::max(source, 1)), m_destination(std::max(destination, 1)), m_fromEnd(rows) {
-    if (m_source > m_destination && halftone) {
-        m_fromEnd = false;
-        m_offset = 0;
-    } else if (m_source > m_destination) {
+    if (m_source > m_destination) {
         m_offset = m_source - m_destination / 2;
     } else {
         m_offset = m_source / 2 - (rows ? 0 : 1);
@@ -80,22 +77,19 @@ bool CombineBox(const TImage& source, int x0, int x1, int y0, int y1, int mode,
     return true;
 }
 
-// One axis of a HALFTONE shrink: destination pixel d lies at source position d * source /
-// destination and mixes the two source pixels around it by distance (weights in 1/256).
+// One axis of a HALFTONE stretch, shrinking or enlarging alike: destination pixel d lies at
+// source position d * source / destination and mixes the two source pixels around it by
+// distance (weights in 1/256).
 struct TTap {
     int first = 0;
     int second = 0;
     unsigned weight = 0; // of `second`
 };
 
-TTap HalftoneTap(const TAxisMap& map, int d, int source, int destination) {
+TTap HalftoneTap(int d, int source, int destination) {
     TTap tap;
-    if (!map.Shrinks()) {
-        tap.first = tap.second = map.At(d);
-        return tap;
-    }
     const std::int64_t position = static_cast<std::int64_t>(d) * source * 256 / destination;
-    tap.first = static_cast<int>(position >> 8);
+    tap.first = static_cast<int>(std::clamp<std::int64_t>(position >> 8, 0, source - 1));
     tap.second = std::min(tap.first + 1, source - 1);
     tap.weight = static_cast<unsigned>(position & 0xFF);
     return tap;
@@ -110,8 +104,7 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, unsigned weight) {
     return out;
 }
 
-TImage HalftoneImage(const TImage& source, const TStretch& stretch, const TAxisMap& columns,
-                     const TAxisMap& rows, int width, int height) {
+TImage HalftoneImage(const TImage& source, const TStretch& stretch, int width, int height) {
     TImage out;
     out.Resize(width, height);
     out.defined.assign(out.pixels.size(), 0);
@@ -125,12 +118,12 @@ TImage HalftoneImage(const TImage& source, const TStretch& stretch, const TAxisM
         int dy = stretch.visible.top + j;
         if (stretch.mirrorY)
             dy = stretch.dstHeight - 1 - dy;
-        const TTap ty = HalftoneTap(rows, dy, stretch.srcHeight, stretch.dstHeight);
+        const TTap ty = HalftoneTap(dy, stretch.srcHeight, stretch.dstHeight);
         for (int i = 0; i < width; ++i) {
             int dx = stretch.visible.left + i;
             if (stretch.mirrorX)
                 dx = stretch.dstWidth - 1 - dx;
-            const TTap tx = HalftoneTap(columns, dx, stretch.srcWidth, stretch.dstWidth);
+            const TTap tx = HalftoneTap(dx, stretch.srcWidth, stretch.dstWidth);
             const int x0 = stretch.srcX + tx.first, x1 = stretch.srcX + tx.second;
             const int y0 = stretch.srcY + ty.first, y1 = stretch.srcY + ty.second;
             std::uint32_t p00 = 0;
@@ -160,13 +153,12 @@ TImage StretchImage(const TImage& source, const TStretch& stretch) {
     if (width == 0 || height == 0 || stretch.srcWidth <= 0 || stretch.srcHeight <= 0)
         return out;
 
-    const bool halftone = stretch.mode == kStretchHalftone;
-    const TAxisMap columns(stretch.srcWidth, stretch.dstWidth, false, halftone);
-    const TAxisMap rows(stretch.srcHeight, stretch.dstHeight, true, halftone);
+    if (stretch.mode == kStretchHalftone)
+        return HalftoneImage(source, stretch, width, height);
+    const TAxisMap columns(stretch.srcWidth, stretch.dstWidth, false);
+    const TAxisMap rows(stretch.srcHeight, stretch.dstHeight, true);
     const bool combine = (stretch.mode == kStretchAndScans || stretch.mode == kStretchOrScans) &&
                          (columns.Shrinks() || rows.Shrinks());
-    if (halftone && (columns.Shrinks() || rows.Shrinks()))
-        return HalftoneImage(source, stretch, columns, rows, width, height);
 
     // Source column (or column range) of every visible destination column, once.
     std::vector<int> first(static_cast<std::size_t>(width)), last(static_cast<std::size_t>(width));

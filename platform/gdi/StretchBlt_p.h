@@ -10,18 +10,17 @@ namespace gdi {
 constexpr int kStretchAndScans = 1;    // BLACKONWHITE: dropped pixels ANDed in
 constexpr int kStretchOrScans = 2;     // WHITEONBLACK: dropped pixels ORed in
 constexpr int kStretchDeleteScans = 3; // COLORONCOLOR: dropped pixels lost
-constexpr int kStretchHalftone = 4;    // HALFTONE: sampled from the top-left of each step
+constexpr int kStretchHalftone = 4;    // HALFTONE: the two nearest pixels each way mixed
 
 // Which source pixel of an extent of `source` pixels lands on each of `destination` pixels.
 // GDI steps through the source with an integer error term: destination pixel k takes source
 // pixel (k * source + c) / destination, with c = source - destination / 2 when shrinking and
 // source / 2 - 1 when stretching. Rows are counted from the bottom (the DIB's own order) with
 // c = source / 2 when stretching. So a 2:1 shrink takes the second pixel of every pair across
-// and the first of every pair down, and a 3:1 shrink the last of each three across. HALFTONE
-// shrinks sample the first pixel of each step from the top-left instead (c = 0).
+// and the first of every pair down, and a 3:1 shrink the last of each three across.
 class TAxisMap {
 public:
-    TAxisMap(int source, int destination, bool rows, bool halftone = false);
+    TAxisMap(int source, int destination, bool rows);
 
     // Source index for destination pixel i (0 <= i < destination), in [0, source).
     int At(int i) const;
