@@ -98,7 +98,23 @@ std::optional<BOOL> PlayTurnedCompatibleText(TEmfPlayer& p, const TTurnedText& t
     SetWindowExtEx(dc, int(kUnits), int(kUnits), nullptr);
     SetViewportExtEx(dc, int(viewport), int(viewport), nullptr);
     SetWindowOrgEx(dc, 0, 0, nullptr);
-    SetViewportOrgEx(dc, int(std::clamp(origin.x, -1e9, 1e9)), int(std::clamp(origin.y, -1e9, 1e9)),
+    // The move from the reference point to the baseline runs straight down the device, measured
+    // as the system measures a cell under a turned page: into the page's logical units and back,
+    // whole units each way, which shortens it by the square of the angle's cosine.
+    const UINT align = GetTextAlign(dc);
+    double baseline = origin.y;
+    if ((align & TA_BASELINE) != TA_BASELINE) {
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        const bool top = (align & TA_BASELINE) == TA_TOP;
+        const double cell = std::round((top ? tm.tmAscent : tm.tmDescent) * scale);
+        const double determinant = double(xf.eM11) * xf.eM22 - double(xf.eM12) * xf.eM21;
+        const double logical = std::round(cell * xf.eM11 / determinant);
+        const double shift = std::fabs(std::round(logical * xf.eM22));
+        baseline += top ? shift : -shift;
+        SetTextAlign(dc, (align & ~TA_BASELINE) | TA_BASELINE);
+    }
+    SetViewportOrgEx(dc, int(std::clamp(origin.x, -1e9, 1e9)), int(std::clamp(baseline, -1e9, 1e9)),
                      nullptr);
     const UINT options = t.options | ETO_PDY;
     const RECT* rect = t.rect ? &box : nullptr;
@@ -106,6 +122,7 @@ std::optional<BOOL> PlayTurnedCompatibleText(TEmfPlayer& p, const TTurnedText& t
                                            t.count, steps.data())
                              : ExtTextOutA(dc, 0, 0, options, rect, static_cast<LPCSTR>(t.text),
                                            t.count, steps.data());
+    SetTextAlign(dc, align);
     p.leaveCompatibleMapping();
     return done;
 }
