@@ -222,9 +222,10 @@ bool RealizeFont(TDeviceContext& dc, TRealizedFont& realized) {
             frame.fontAlong = Scaled(frame.fontAlong, 1 / transform[0]);
         }
     }
-    // Only a width given in the LOGFONT follows the horizontal scale.
-    double scaleX = log.lfWidth != 0 ? realized.scaleX : scale;
-    realized.instance = InstanceOf(*font, scaleX, scale, transform);
+    // The glyphs follow the vertical scale alone, a width given in the LOGFONT included: in
+    // GM_COMPATIBLE only the height of the text is scaled, so a squeezed or widened x axis moves
+    // the glyphs apart but keeps their proportions; in GM_ADVANCED the transform does the rest.
+    realized.instance = InstanceOf(*font, scale, scale, transform);
     return realized.instance != nullptr;
 }
 

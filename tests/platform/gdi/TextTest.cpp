@@ -357,6 +357,33 @@ TEST(TextOut, FontHeightFollowsTheMappingMode) {
     EXPECT_LE(ink.bottom - ink.top, 12);
 }
 
+// In GM_COMPATIBLE only the text's height follows the mapping: a font with a width of its own
+// keeps its proportions when the x axis is stretched; only the pen moves further.
+TEST(TextOut, FontWidthIgnoresAStretchedXAxis) {
+    auto inkWidth = [](int xScale) {
+        TCanvas canvas(200, 60);
+        LOGFONTW log{};
+        log.lfHeight = -30;
+        log.lfWidth = 10;
+        log.lfWeight = FW_NORMAL;
+        std::u16string name(u"Arial");
+        std::copy(name.begin(), name.end(), log.lfFaceName);
+        HFONT font = CreateFontIndirectW(&log);
+        HGDIOBJ old = SelectObject(canvas.Dc(), font);
+        SetMapMode(canvas.Dc(), MM_ANISOTROPIC);
+        SetWindowExtEx(canvas.Dc(), 100, 100, nullptr);
+        SetViewportExtEx(canvas.Dc(), 100 * xScale, 100, nullptr);
+        TextOutW(canvas.Dc(), 5, 5, u"H", 1);
+        SelectObject(canvas.Dc(), old);
+        DeleteObject(font);
+        const RECT ink = canvas.Ink();
+        return ink.right - ink.left;
+    };
+    const int plain = inkWidth(1);
+    EXPECT_GT(plain, 5);
+    EXPECT_NEAR(inkWidth(2), plain, 1);
+}
+
 TEST(TextOut, SurvivesAbsurdFontSizes) {
     for (LONG height : {-2147483647, 2147483647, -100000}) {
         SCOPED_TRACE(height);
