@@ -96,6 +96,11 @@ void resetDrawingState(HDC dc) {
 
 } // namespace
 
+bool IsFinite(const XFORM& xf) {
+    return std::isfinite(xf.eM11) && std::isfinite(xf.eM12) && std::isfinite(xf.eM21) &&
+           std::isfinite(xf.eM22) && std::isfinite(xf.eDx) && std::isfinite(xf.eDy);
+}
+
 XFORM TEmfPlayer::combined() const {
     const XFORM map = mappingTransform(mapping.windowOrg, mapping.windowExt, mapping.viewportOrg,
                                        mapping.viewportExt);
@@ -106,8 +111,7 @@ void TEmfPlayer::apply() const {
     if (!emulate)
         return;
     XFORM xf = combined();
-    if (!std::isfinite(xf.eM11) || !std::isfinite(xf.eM12) || !std::isfinite(xf.eM21) ||
-        !std::isfinite(xf.eM22) || !std::isfinite(xf.eDx) || !std::isfinite(xf.eDy))
+    if (!IsFinite(xf))
         return;
     // A singular transform is refused by the DC; keep the last good one.
     SetWorldTransform(dc, &xf);

@@ -13,11 +13,6 @@ XFORM readXform(TRecordReader& rec, size_t offset) {
                  rec.f32(offset + 12), rec.f32(offset + 16), rec.f32(offset + 20)};
 }
 
-bool finite(const XFORM& x) {
-    return std::isfinite(x.eM11) && std::isfinite(x.eM12) && std::isfinite(x.eM21) &&
-           std::isfinite(x.eM22) && std::isfinite(x.eDx) && std::isfinite(x.eDy);
-}
-
 XFORM multiply(const XFORM& a, const XFORM& b) {
     XFORM r;
     r.eM11 = a.eM11 * b.eM11 + a.eM12 * b.eM21;
@@ -110,7 +105,7 @@ bool playMapping(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
 bool playWorldTransform(TEmfPlayer& p, DWORD type, TRecordReader& rec) {
     const XFORM xf = readXform(rec, 8);
     const DWORD mode = type == EMR_MODIFYWORLDTRANSFORM ? rec.u32(32) : MWT_SET;
-    if (!rec.ok() || !finite(xf))
+    if (!rec.ok() || !IsFinite(xf))
         return false;
     if (!p.emulate) {
         if (mode == MWT_SET)

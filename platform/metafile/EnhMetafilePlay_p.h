@@ -71,6 +71,9 @@ struct TEmfPlayer {
     HGDIOBJ object(DWORD index) const;
 };
 
+// Whether every element of a transform is a number (records may hold NaN or infinities).
+bool IsFinite(const XFORM& xf);
+
 // The player behind a handle table given to PlayEnhMetaFileRecord, or null for a table that no
 // running enumeration made.
 TEmfPlayer* FindEmfPlayer(const HANDLETABLE* table);

@@ -6,6 +6,7 @@
 // spacing array up to it. The player draws such a record as upright text in a mapping that only
 // scales, handing every glyph its device step as an x/y advance (ETO_PDY), so that each lands
 // on the pixel its transformed origin rounds to.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/metafile/EnhMetafilePlay_p.h"
@@ -24,11 +25,6 @@ TPointF Apply(const XFORM& xf, double x, double y) {
     return {x * xf.eM11 + y * xf.eM21 + xf.eDx, x * xf.eM12 + y * xf.eM22 + xf.eDy};
 }
 
-bool Finite(const XFORM& xf) {
-    return std::isfinite(xf.eM11) && std::isfinite(xf.eM12) && std::isfinite(xf.eM21) &&
-           std::isfinite(xf.eM22) && std::isfinite(xf.eDx) && std::isfinite(xf.eDy);
-}
-
 // Logical units of the scaled mapping, whole, clamped to what a coordinate can hold.
 LONG Whole(double v) {
     return static_cast<LONG>(std::lround(std::clamp(v, -1e9, 1e9)));
@@ -38,7 +34,7 @@ LONG Whole(double v) {
 
 bool TurnsText(const TEmfPlayer& p) {
     const XFORM xf = p.combined();
-    return p.emulate && (xf.eM12 != 0 || xf.eM21 != 0) && Finite(xf);
+    return p.emulate && (xf.eM12 != 0 || xf.eM21 != 0) && IsFinite(xf);
 }
 
 std::optional<BOOL> PlayTurnedCompatibleText(TEmfPlayer& p, const TTurnedText& t) {
