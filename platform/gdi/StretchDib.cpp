@@ -9,16 +9,25 @@
 #include "platform/gdi/Blit_p.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace gdi {
 namespace {
 
+// A coordinate summed from a caller's values, which may be anything: taken in 64 bits and
+// clamped, so that a rectangle far outside the picture stays outside it.
+int Clamped(long long value) {
+    constexpr long long kLimit = std::numeric_limits<int>::max() / 2;
+    return static_cast<int>(std::clamp(value, -kLimit, kLimit));
+}
+
 // The source rectangle's top row in the decoded (top-down) picture.
 int TopRow(const TDibFormat& format, int ySrc, int srcHeight) {
+    const long long end = static_cast<long long>(ySrc) + srcHeight;
     if (format.topDown)
-        return srcHeight < 0 ? ySrc + srcHeight : ySrc;
+        return Clamped(srcHeight < 0 ? end : ySrc);
     // Bottom-up: rows [ySrc, ySrc + srcHeight) counted from the bottom.
-    return format.height - std::max(ySrc, ySrc + srcHeight);
+    return Clamped(format.height - std::max<long long>(ySrc, end));
 }
 
 bool DataSizes(const BYTE* info, UINT usage, std::size_t& infoSize, std::size_t& bitsSize) {
@@ -34,7 +43,10 @@ int StretchDIBitsChecked(HDC hdc, int xDest, int yDest, int destWidth, int destH
                          std::span<const BYTE> info, UINT usage, DWORD rop) {
     TDeviceContext* dc = GdiLookupDC(hdc);
     TDibFormat format;
-    if (dc == nullptr || usage > DIB_PAL_COLORS ||
+    // An extent of INT_MIN has no size that can be mirrored; GDI fails the call.
+    constexpr int kNoExtent = std::numeric_limits<int>::min();
+    if (dc == nullptr || usage > DIB_PAL_COLORS || srcWidth == kNoExtent ||
+        srcHeight == kNoExtent || destWidth == kNoExtent || destHeight == kNoExtent ||
         !ParseDibFormat(info, usage, PaletteColors(*dc), format))
         return 0;
     TBlitRequest request;
@@ -43,7 +55,7 @@ int StretchDIBitsChecked(HDC hdc, int xDest, int yDest, int destWidth, int destH
         if (bits.size() < format.DataBytes() || !DecodeDib(format, bits, image))
             return 0;
         request.source = &image;
-        request.srcX = srcWidth < 0 ? xSrc + srcWidth : xSrc;
+        request.srcX = srcWidth < 0 ? Clamped(static_cast<long long>(xSrc) + srcWidth) : xSrc;
         request.srcY = TopRow(format, ySrc, srcHeight);
         request.srcWidth = std::abs(srcWidth);
         request.srcHeight = std::abs(srcHeight);

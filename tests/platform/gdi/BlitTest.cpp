@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -186,6 +187,29 @@ TEST(TStretchDib, DrawsCheckedDataAndRefusesShortData) {
               0);
     const std::vector<BYTE> shortInfo(info.begin(), info.end() - 1);
     EXPECT_EQ(gdi::StretchDIBitsChecked(target.Dc(), 0, 0, 2, 2, 0, 0, 2, 2, bits, shortInfo,
+                                        DIB_RGB_COLORS, SRCCOPY),
+              0);
+}
+
+// Source rectangles far outside the picture, whose corners overflow 32 bits when summed, draw
+// nothing; an extent of INT_MIN, which cannot be mirrored, fails the call.
+TEST(TStretchDib, ExtremeSourceRectanglesDrawNothing) {
+    TCanvas target(4, 4);
+    const auto info = InfoHeader(2, 2, 24, BI_RGB, 0, {});
+    const std::vector<BYTE> bits(16, 0);
+    const int big = std::numeric_limits<int>::max() - 10;
+    const int least = std::numeric_limits<int>::min();
+    EXPECT_EQ(gdi::StretchDIBitsChecked(target.Dc(), 0, 0, 2, 2, 0, big, 2, 100, bits, info,
+                                        DIB_RGB_COLORS, SRCCOPY),
+              2);
+    EXPECT_EQ(gdi::StretchDIBitsChecked(target.Dc(), 0, 0, 2, 2, -big, -big, -100, -100, bits, info,
+                                        DIB_RGB_COLORS, SRCCOPY),
+              2);
+    EXPECT_EQ(target.At(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(gdi::StretchDIBitsChecked(target.Dc(), 0, 0, 2, 2, 0, 0, least, 2, bits, info,
+                                        DIB_RGB_COLORS, SRCCOPY),
+              0);
+    EXPECT_EQ(gdi::StretchDIBitsChecked(target.Dc(), 0, 0, least, 2, 0, 0, 2, 2, bits, info,
                                         DIB_RGB_COLORS, SRCCOPY),
               0);
 }
