@@ -45,9 +45,10 @@ std::optional<BOOL> PlayTurnedCompatibleText(TEmfPlayer& p, const TTurnedText& t
         t.dx.size() != (t.pdy ? 2 * t.count : t.count) || t.count == 0)
         return std::nullopt;
     const XFORM xf = p.combined();
-    // The font is sized by how far the transform carries a vertical step down the device.
+    // The font is sized by how far the transform carries a vertical step down the device; the
+    // viewport extent that carries the scale must fit an int.
     const double scale = std::fabs(xf.eM22);
-    if (!(scale * kUnits >= 1) || !(scale < 1e6))
+    if (!(scale * kUnits >= 1) || !(scale * kUnits < 2e9))
         return std::nullopt;
 
     // Glyph origins on the device, from the record's logical pen positions, as x/y steps in
