@@ -92,16 +92,22 @@ TImage Column(std::initializer_list<std::uint32_t> values) {
     return image;
 }
 
+// A one-pixel-wide column of `from` rows stretched over `to` rows, all of it wanted.
+TStretch ColumnStretch(int from, int to, int mode) {
+    TStretch stretch;
+    stretch.srcWidth = 1;
+    stretch.srcHeight = from;
+    stretch.dstWidth = 1;
+    stretch.dstHeight = to;
+    stretch.visible = RECT{0, 0, 1, to};
+    stretch.mode = mode;
+    return stretch;
+}
+
 TEST(TStretchImage, CombinesDroppedRowsByMode) {
     // Four rows shrunk to two: rows 0-1 and 2-3 fold together.
     const TImage source = Column({0xFFFFFF, 0x000000, 0xFFFFFF, 0xFF0000});
-    TStretch stretch;
-    stretch.srcWidth = 1;
-    stretch.srcHeight = 4;
-    stretch.dstWidth = 1;
-    stretch.dstHeight = 2;
-    stretch.visible = RECT{0, 0, 1, 2};
-    stretch.mode = kStretchAndScans;
+    TStretch stretch = ColumnStretch(4, 2, kStretchAndScans);
     TImage out = StretchImage(source, stretch);
     EXPECT_EQ(out.At(0, 0), 0x000000u);
     EXPECT_EQ(out.At(0, 1), 0xFF0000u);
@@ -126,24 +132,14 @@ TEST(TStretchImage, CombinesDroppedRowsByMode) {
 // second again (the last position has no pixel after it).
 TEST(TStretchImage, HalftoneMixesNeighboursEitherWay) {
     const TImage source = Column({0x000000, 0xFFFFFF});
-    TStretch stretch;
-    stretch.srcWidth = 1;
-    stretch.srcHeight = 2;
-    stretch.dstWidth = 1;
-    stretch.dstHeight = 4;
-    stretch.visible = RECT{0, 0, 1, 4};
-    stretch.mode = kStretchHalftone;
-    TImage out = StretchImage(source, stretch);
+    TImage out = StretchImage(source, ColumnStretch(2, 4, kStretchHalftone));
     EXPECT_EQ(out.At(0, 0), 0x000000u);
     EXPECT_EQ(out.At(0, 1), 0x808080u);
     EXPECT_EQ(out.At(0, 2), 0xFFFFFFu);
     EXPECT_EQ(out.At(0, 3), 0xFFFFFFu);
 
     const TImage four = Column({0x000000, 0x404040, 0x808080, 0xC0C0C0});
-    stretch.srcHeight = 4;
-    stretch.dstHeight = 2;
-    stretch.visible = RECT{0, 0, 1, 2};
-    out = StretchImage(four, stretch);
+    out = StretchImage(four, ColumnStretch(4, 2, kStretchHalftone));
     EXPECT_EQ(out.At(0, 0), 0x000000u);
     EXPECT_EQ(out.At(0, 1), 0x808080u);
 }

@@ -268,9 +268,8 @@ TEST(EnhMetafileTest, SolidColourHatchStylesPaintTheBrushColour) {
                 .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
                 .record(EMR_RECTANGLE, {0, 0, 99, 99})
                 .bytes();
-        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        canvas.play(emf);
+        canvas.play(bytes);
         int blue = 0;
         for (int y = 10; y < 20; ++y) {
             for (int x = 10; x < 20; ++x) {
@@ -278,7 +277,6 @@ TEST(EnhMetafileTest, SolidColourHatchStylesPaintTheBrushColour) {
             }
         }
         EXPECT_EQ(blue, 100) << "hatch style " << hatch;
-        DeleteEnhMetaFile(emf);
     }
 }
 
@@ -290,13 +288,11 @@ TEST(EnhMetafileTest, FrameIsMappedOntoTheDestination) {
             .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
             .record(EMR_RECTANGLE, {50, 0, 99, 99})
             .bytes();
-    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
     TCanvas canvas(200, 200);
-    canvas.play(emf);
+    canvas.play(bytes);
     EXPECT_EQ(canvas.pixel(90, 100), 0xFFFFFFu);
     EXPECT_EQ(canvas.pixel(110, 100), 0x000000u);
     EXPECT_EQ(canvas.pixel(195, 195), 0x000000u);
-    DeleteEnhMetaFile(emf);
 }
 
 // The player scales its extents to the nearest unit: 100 x 2/3 is 67, not 66, so a box to 99
@@ -316,13 +312,11 @@ TEST(EnhMetafileTest, ScaledExtentsAreRoundedToTheNearestUnit) {
                 .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
                 .record(EMR_RECTANGLE, {0, 0, viewport ? 99u : 66u, 99})
                 .bytes();
-        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        canvas.play(emf);
+        canvas.play(bytes);
         EXPECT_EQ(canvas.pixel(64, 50), 0x000000u);
         EXPECT_EQ(canvas.pixel(65, 50), viewport ? 0x000000u : 0xFFFFFFu);
         EXPECT_EQ(canvas.pixel(67, 50), 0xFFFFFFu);
-        DeleteEnhMetaFile(emf);
     }
 }
 
@@ -340,14 +334,12 @@ TEST(EnhMetafileTest, ScaledBoxesKeepTheOriginsFraction) {
             .record(EMR_SELECTOBJECT, {ENHMETA_STOCK_OBJECT | NULL_PEN})
             .record(EMR_RECTANGLE, {1, 1, 40, 40})
             .bytes();
-    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
     TCanvas canvas(100, 100);
-    canvas.play(emf);
+    canvas.play(bytes);
     EXPECT_EQ(canvas.pixel(0, 4), 0xFFFFFFu);
     EXPECT_EQ(canvas.pixel(1, 4), 0x000000u);
     EXPECT_EQ(canvas.pixel(4, 0), 0xFFFFFFu);
     EXPECT_EQ(canvas.pixel(4, 1), 0x000000u);
-    DeleteEnhMetaFile(emf);
 }
 
 // A meta region set inside a SaveDC block ends with the block: RestoreDC puts back the one
@@ -365,13 +357,11 @@ TEST(EnhMetafileTest, RestoreDcPutsBackTheMetaRegion) {
             .record(EMR_SETMETARGN, {})
             .record(EMR_RECTANGLE, {50, 0, 99, 99})
             .bytes();
-    HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
     TCanvas canvas(100, 100);
-    canvas.play(emf);
+    canvas.play(bytes);
     EXPECT_EQ(canvas.pixel(5, 5), 0x000000u);
     EXPECT_EQ(canvas.pixel(30, 50), 0xFFFFFFu) << "clipped by the block's meta region";
     EXPECT_EQ(canvas.pixel(75, 50), 0x000000u) << "drawn after the block";
-    DeleteEnhMetaFile(emf);
 }
 
 // Colours given as palette indices are looked up in the palette the metafile selected, with
@@ -380,10 +370,8 @@ TEST(EnhMetafileTest, PaletteIndexColoursUseTheSelectedPalette) {
     const DWORD red = 0x0000FF, green = 0x00FF00, blue = 0xFF0000; // PALETTEENTRY bytes
     auto play = [](const TEmfBuilder& b) {
         const std::vector<BYTE> bytes = b.bytes();
-        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        canvas.play(emf);
-        DeleteEnhMetaFile(emf);
+        canvas.play(bytes);
         return canvas.pixel(50, 50);
     };
     auto box = [](TEmfBuilder& b) {
@@ -434,12 +422,10 @@ TEST(EnhMetafileTest, SixteenBitPointRecordsDraw) {
         SCOPED_TRACE(c.name);
         const std::vector<BYTE> bytes =
             TEmfBuilder().record(EMR_MOVETOEX, {10, 50}).record(c.type, c.params).bytes();
-        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        canvas.play(emf);
+        canvas.play(bytes);
         EXPECT_EQ(canvas.pixel(50, 50), 0x000000u);
         EXPECT_EQ(canvas.pixel(50, 80), 0xFFFFFFu);
-        DeleteEnhMetaFile(emf);
     }
 }
 
@@ -473,10 +459,8 @@ TEST(EnhMetafileTest, CompatibleTextStaysUprightUnderAWorldTransform) {
                 .record(EMR_SELECTOBJECT, {1})
                 .record(EMR_EXTTEXTOUTW, text)
                 .bytes();
-        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
         TCanvas canvas(100, 100);
-        canvas.play(emf);
-        DeleteEnhMetaFile(emf);
+        canvas.play(bytes);
         TInk box;
         for (int y = 0; y < 100; ++y)
             for (int x = 0; x < 100; ++x)

@@ -30,6 +30,12 @@ public:
         const RECT all{0, 0, m_width, m_height};
         PlayEnhMetaFile(m_dc, emf, &all);
     }
+    // Plays the enhanced metafile these bytes hold over the whole canvas.
+    void play(const std::vector<std::uint8_t>& bytes) const {
+        HENHMETAFILE emf = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        play(emf);
+        DeleteEnhMetaFile(emf);
+    }
 
 private:
     HDC m_dc = nullptr;
