@@ -123,6 +123,30 @@ TPointD WholePixels(TPointD origin, TPointD vector) {
             static_cast<double>(RoundCoord(origin.y + vector.y) - RoundCoord(origin.y))};
 }
 
+// Whether a spacing array walks a baseline the escapement turns, under a mapping that keeps the
+// axes.
+bool TurnedBySpacing(const TDcState& state, bool spaced) {
+    const TMatrix& m = state.m_toDevice;
+    return spaced && state.m_font && state.m_font->Log().lfEscapement % 3600 != 0 &&
+           m.IsAxisAligned() && m.m11 != 0 && m.m22 != 0;
+}
+
+// The system turns the sums of a spacing array by the escapement in logical units and keeps
+// whole units of them, cut towards zero, before mapping them to the device; a glyph lands up to
+// a pixel short of where its exact offset rounds. The offset's logical units are those the text
+// frame was laid out in: the horizontal scale on both axes in GM_COMPATIBLE, each axis its own
+// in GM_ADVANCED.
+TPointD CutToLogicalUnits(const TDcState& state, TPointD offset) {
+    const TMatrix& m = state.m_toDevice;
+    const bool advanced = state.m_graphicsMode == GM_ADVANCED;
+    const double unitX = std::fabs(m.m11), unitY = advanced ? std::fabs(m.m22) : unitX;
+    auto cut = [](double v, double unit) {
+        const double logical = v / unit;
+        return std::trunc(logical + (logical < 0 ? -1e-7 : 1e-7)) * unit;
+    };
+    return {cut(offset.x, unitX), cut(offset.y, unitY)};
+}
+
 // A font height as the alignment uses it: the system reports text metrics in logical units
 // and turns them back into device pixels, rounding twice. Under a rotating world transform
 // this shortens it by the cosine of the angle.
@@ -204,6 +228,11 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
         // Pen positions in whole pixels from the rounded start, each measured from the start
         // on its own so that rounding never accumulates.
         const TPointD origin = dc.ToDevice(0, 0);
+        if (TurnedBySpacing(state, call.dx != nullptr)) {
+            placement.advance = CutToLogicalUnits(state, placement.advance);
+            for (TPlacedGlyph& glyph : placement.glyphs)
+                glyph.origin = CutToLogicalUnits(state, glyph.origin);
+        }
         placement.advance = WholePixels(origin, placement.advance);
         start = AlignedStart(dc, font, reference, placement.advance);
         for (TPlacedGlyph& glyph : placement.glyphs) {

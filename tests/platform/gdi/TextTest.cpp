@@ -141,6 +141,42 @@ TEST(TextOut, EscapementFollowsTheLogicalYAxis) {
     }
 }
 
+// A spacing array turned by the escapement keeps whole logical units of each offset, cut
+// towards zero: at 45 degrees a step of 7 moves the next glyph 4 pixels across and 4 up, not
+// the 5 that 4.95 rounds to.
+TEST(TextOut, TurnedSpacingKeepsWholeLogicalUnits) {
+    TCanvas canvas(100, 100);
+    ASSERT_TRUE(canvas.Valid());
+    LOGFONTW log{};
+    log.lfHeight = -20;
+    log.lfEscapement = 450;
+    log.lfOrientation = 450;
+    std::u16string face = u"Arial";
+    std::copy(face.begin(), face.end(), log.lfFaceName);
+    HFONT font = CreateFontIndirectW(&log);
+    HGDIOBJ previous = SelectObject(canvas.Dc(), font);
+    SetTextAlign(canvas.Dc(), TA_BASELINE);
+    const INT dx[] = {7, 7};
+    // Inside a path bracket the glyphs become figures at their origins; each 'l' is one.
+    ASSERT_TRUE(BeginPath(canvas.Dc()));
+    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 30, 60, 0, nullptr, u"ll", 2, dx));
+    ASSERT_TRUE(EndPath(canvas.Dc()));
+    const int count = GetPath(canvas.Dc(), nullptr, nullptr, 0);
+    ASSERT_GT(count, 0);
+    std::vector<POINT> points(static_cast<size_t>(count));
+    std::vector<BYTE> types(static_cast<size_t>(count));
+    GetPath(canvas.Dc(), points.data(), types.data(), count);
+    std::vector<POINT> starts;
+    for (int i = 0; i < count; ++i)
+        if ((types[static_cast<size_t>(i)] & ~PT_CLOSEFIGURE) == PT_MOVETO)
+            starts.push_back(points[static_cast<size_t>(i)]);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[1].x - starts[0].x, 4);
+    EXPECT_EQ(starts[1].y - starts[0].y, -4);
+    SelectObject(canvas.Dc(), previous);
+    DeleteObject(font);
+}
+
 TEST(TextOut, UpdatesTheCurrentPositionAndStartsThere) {
     TCanvas canvas(200, 60);
     ASSERT_TRUE(canvas.Valid());
