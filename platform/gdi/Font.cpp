@@ -182,8 +182,11 @@ bool RealizeFont(TDeviceContext& dc, TRealizedFont& realized) {
         }
         frame.fontAlong = {c, -s};
         frame.fontUp = {-s, -c};
-        frame.logicalAlong = Scaled(frame.fontAlong, realized.scaleX);
-        frame.logicalUp = Scaled(frame.fontUp, realized.scaleY);
+        // A logical step along the turned baseline is a logical vector: each axis of it takes
+        // its own scale, so a squeezed x axis shortens only the across part of the step.
+        frame.logicalAlong = {frame.fontAlong.x * realized.scaleX,
+                              frame.fontAlong.y * realized.scaleY};
+        frame.logicalUp = {frame.fontUp.x * realized.scaleX, frame.fontUp.y * realized.scaleY};
         transform = {c, -s, s, c};
     } else {
         // Logical space: up on the page is -y unless the mapping turns the y axis over.

@@ -133,13 +133,9 @@ bool TurnedBySpacing(const TDcState& state, bool spaced) {
 
 // The system turns the sums of a spacing array by the escapement in logical units and keeps
 // whole units of them, cut towards zero, before mapping them to the device; a glyph lands up to
-// a pixel short of where its exact offset rounds. The offset's logical units are those the text
-// frame was laid out in: the horizontal scale on both axes in GM_COMPATIBLE, each axis its own
-// in GM_ADVANCED.
-TPointD CutToLogicalUnits(const TDcState& state, TPointD offset) {
-    const TMatrix& m = state.m_toDevice;
-    const bool advanced = state.m_graphicsMode == GM_ADVANCED;
-    const double unitX = std::fabs(m.m11), unitY = advanced ? std::fabs(m.m22) : unitX;
+// a pixel short of where its exact offset rounds.
+TPointD CutToLogicalUnits(const TMatrix& toDevice, TPointD offset) {
+    const double unitX = std::fabs(toDevice.m11), unitY = std::fabs(toDevice.m22);
     auto cut = [](double v, double unit) {
         const double logical = v / unit;
         return std::trunc(logical + (logical < 0 ? -1e-7 : 1e-7)) * unit;
@@ -229,9 +225,9 @@ bool DrawText(TDeviceContext& dc, const TTextCall& call) {
         // on its own so that rounding never accumulates.
         const TPointD origin = dc.ToDevice(0, 0);
         if (TurnedBySpacing(state, call.dx != nullptr)) {
-            placement.advance = CutToLogicalUnits(state, placement.advance);
+            placement.advance = CutToLogicalUnits(state.m_toDevice, placement.advance);
             for (TPlacedGlyph& glyph : placement.glyphs)
-                glyph.origin = CutToLogicalUnits(state, glyph.origin);
+                glyph.origin = CutToLogicalUnits(state.m_toDevice, glyph.origin);
         }
         placement.advance = WholePixels(origin, placement.advance);
         start = AlignedStart(dc, font, reference, placement.advance);

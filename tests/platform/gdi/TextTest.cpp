@@ -141,40 +141,55 @@ TEST(TextOut, EscapementFollowsTheLogicalYAxis) {
     }
 }
 
-// A spacing array turned by the escapement keeps whole logical units of each offset, cut
-// towards zero: at 45 degrees a step of 7 moves the next glyph 4 pixels across and 4 up, not
-// the 5 that 4.95 rounds to.
-TEST(TextOut, TurnedSpacingKeepsWholeLogicalUnits) {
-    TCanvas canvas(100, 100);
-    ASSERT_TRUE(canvas.Valid());
-    LOGFONTW log{};
-    log.lfHeight = -20;
-    log.lfEscapement = 450;
-    log.lfOrientation = 450;
-    std::u16string face = u"Arial";
-    std::copy(face.begin(), face.end(), log.lfFaceName);
-    HFONT font = CreateFontIndirectW(&log);
-    HGDIOBJ previous = SelectObject(canvas.Dc(), font);
-    SetTextAlign(canvas.Dc(), TA_BASELINE);
-    const INT dx[] = {7, 7};
-    // Inside a path bracket the glyphs become figures at their origins; each 'l' is one.
-    ASSERT_TRUE(BeginPath(canvas.Dc()));
-    ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 30, 60, 0, nullptr, u"ll", 2, dx));
-    ASSERT_TRUE(EndPath(canvas.Dc()));
-    const int count = GetPath(canvas.Dc(), nullptr, nullptr, 0);
-    ASSERT_GT(count, 0);
-    std::vector<POINT> points(static_cast<size_t>(count));
-    std::vector<BYTE> types(static_cast<size_t>(count));
-    GetPath(canvas.Dc(), points.data(), types.data(), count);
-    std::vector<POINT> starts;
-    for (int i = 0; i < count; ++i)
-        if ((types[static_cast<size_t>(i)] & ~PT_CLOSEFIGURE) == PT_MOVETO)
-            starts.push_back(points[static_cast<size_t>(i)]);
-    ASSERT_EQ(starts.size(), 2u);
-    EXPECT_EQ(starts[1].x - starts[0].x, 4);
-    EXPECT_EQ(starts[1].y - starts[0].y, -4);
-    SelectObject(canvas.Dc(), previous);
-    DeleteObject(font);
+// A spacing array turned by the escapement is a logical vector: each axis takes its own scale
+// and keeps whole logical units, cut towards zero. At 45 degrees a step of 7 moves the next
+// glyph 4 pixels across and 4 up, not the 5 that 4.95 rounds to; straight up under a y axis
+// stretched twice, a step of 10 moves it 20 pixels.
+TEST(TextOut, TurnedSpacingIsALogicalVector) {
+    struct TCase {
+        const char* name;
+        LONG escapement;
+        int yScale;
+        INT step;
+        POINT moved;
+    } cases[] = {{"45 degrees", 450, 1, 7, {4, -4}}, {"90 degrees, y twice", 900, 2, 10, {0, -20}}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TCanvas canvas(100, 100);
+        ASSERT_TRUE(canvas.Valid());
+        LOGFONTW log{};
+        log.lfHeight = -20;
+        log.lfEscapement = c.escapement;
+        log.lfOrientation = c.escapement;
+        std::u16string face = u"Arial";
+        std::copy(face.begin(), face.end(), log.lfFaceName);
+        HFONT font = CreateFontIndirectW(&log);
+        HGDIOBJ previous = SelectObject(canvas.Dc(), font);
+        SetTextAlign(canvas.Dc(), TA_BASELINE);
+        SetMapMode(canvas.Dc(), MM_ANISOTROPIC);
+        SetWindowExtEx(canvas.Dc(), 100, 100, nullptr);
+        SetViewportExtEx(canvas.Dc(), 100, 100 * c.yScale, nullptr);
+        const INT dx[] = {c.step, c.step};
+        // Inside a path bracket the glyphs become figures at their origins; each 'l' is one.
+        ASSERT_TRUE(BeginPath(canvas.Dc()));
+        ASSERT_TRUE(ExtTextOutW(canvas.Dc(), 30, 30, 0, nullptr, u"ll", 2, dx));
+        ASSERT_TRUE(EndPath(canvas.Dc()));
+        SetMapMode(canvas.Dc(), MM_TEXT); // GetPath answers in logical units
+        const int count = GetPath(canvas.Dc(), nullptr, nullptr, 0);
+        ASSERT_GT(count, 0);
+        std::vector<POINT> points(static_cast<size_t>(count));
+        std::vector<BYTE> types(static_cast<size_t>(count));
+        GetPath(canvas.Dc(), points.data(), types.data(), count);
+        std::vector<POINT> starts;
+        for (int i = 0; i < count; ++i)
+            if ((types[static_cast<size_t>(i)] & ~PT_CLOSEFIGURE) == PT_MOVETO)
+                starts.push_back(points[static_cast<size_t>(i)]);
+        ASSERT_EQ(starts.size(), 2u);
+        EXPECT_EQ(starts[1].x - starts[0].x, c.moved.x);
+        EXPECT_EQ(starts[1].y - starts[0].y, c.moved.y);
+        SelectObject(canvas.Dc(), previous);
+        DeleteObject(font);
+    }
 }
 
 TEST(TextOut, UpdatesTheCurrentPositionAndStartsThere) {
