@@ -20,6 +20,20 @@ using TCanvas = tallyvane_test::TTextCanvas;
 
 const std::u16string kSample = u"Hxgy";
 
+// Arial `height` units high (negative: the em), `width` wide (0: natural), its baseline and
+// glyphs turned by `escapement` tenths of a degree.
+HFONT MakeArial(LONG height, LONG escapement = 0, LONG width = 0) {
+    LOGFONTW log{};
+    log.lfHeight = height;
+    log.lfWidth = width;
+    log.lfEscapement = escapement;
+    log.lfOrientation = escapement;
+    log.lfWeight = FW_NORMAL;
+    const std::u16string face = u"Arial";
+    std::copy(face.begin(), face.end(), log.lfFaceName);
+    return CreateFontIndirectW(&log);
+}
+
 } // namespace
 
 TEST(TextOut, AlignsTheReferencePointAsAsked) {
@@ -107,13 +121,7 @@ TEST(TextOut, EscapementFollowsTheLogicalYAxis) {
         SCOPED_TRACE(entry.name);
         TCanvas canvas(100, 200);
         ASSERT_TRUE(canvas.Valid());
-        LOGFONTW log{};
-        log.lfHeight = -20;
-        log.lfEscapement = entry.escapement;
-        log.lfOrientation = entry.escapement;
-        std::u16string face = u"Arial";
-        std::copy(face.begin(), face.end(), log.lfFaceName);
-        HFONT font = CreateFontIndirectW(&log);
+        HFONT font = MakeArial(-20, entry.escapement);
         HGDIOBJ previous = SelectObject(canvas.Dc(), font);
         SetTextAlign(canvas.Dc(), TA_BASELINE);
         int x = 50, y = 100;
@@ -157,13 +165,7 @@ TEST(TextOut, TurnedSpacingIsALogicalVector) {
         SCOPED_TRACE(c.name);
         TCanvas canvas(100, 100);
         ASSERT_TRUE(canvas.Valid());
-        LOGFONTW log{};
-        log.lfHeight = -20;
-        log.lfEscapement = c.escapement;
-        log.lfOrientation = c.escapement;
-        std::u16string face = u"Arial";
-        std::copy(face.begin(), face.end(), log.lfFaceName);
-        HFONT font = CreateFontIndirectW(&log);
+        HFONT font = MakeArial(-20, c.escapement);
         HGDIOBJ previous = SelectObject(canvas.Dc(), font);
         SetTextAlign(canvas.Dc(), TA_BASELINE);
         SetMapMode(canvas.Dc(), MM_ANISOTROPIC);
@@ -413,13 +415,7 @@ TEST(TextOut, FontHeightFollowsTheMappingMode) {
 TEST(TextOut, FontWidthIgnoresAStretchedXAxis) {
     auto inkWidth = [](int xScale) {
         TCanvas canvas(200, 60);
-        LOGFONTW log{};
-        log.lfHeight = -30;
-        log.lfWidth = 10;
-        log.lfWeight = FW_NORMAL;
-        std::u16string name(u"Arial");
-        std::copy(name.begin(), name.end(), log.lfFaceName);
-        HFONT font = CreateFontIndirectW(&log);
+        HFONT font = MakeArial(-30, 0, 10);
         HGDIOBJ old = SelectObject(canvas.Dc(), font);
         SetMapMode(canvas.Dc(), MM_ANISOTROPIC);
         SetWindowExtEx(canvas.Dc(), 100, 100, nullptr);
